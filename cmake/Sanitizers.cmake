@@ -1,0 +1,11 @@
+# Sanitizer flags shared by the plug-in and every test program.
+function(corvanteel_apply_sanitizers target)
+    if(CORVANTEEL_SANITIZE)
+        target_compile_options(${target} PUBLIC -fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=undefined)
+        target_link_options(${target} PUBLIC -fsanitize=address,undefined)
+    endif()
+    if(CORVANTEEL_TSAN)
+        target_compile_options(${target} PUBLIC -fsanitize=thread -fno-omit-frame-pointer)
+        target_link_options(${target} PUBLIC -fsanitize=thread)
+    endif()
+endfunction()

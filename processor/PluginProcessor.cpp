@@ -1,0 +1,679 @@
+#include "PluginProcessor.h"
+
+#include "lib/velmo_juce_numberText.h"
+#include "processor/CrashLog.h"
+
+#include <cmath>
+
+// The processor implements JUCE's index-based parameter interface, which JUCE
+// marks deprecated; hosts, sessions and presets rely on its indices.
+JUCE_BEGIN_IGNORE_WARNINGS_GCC_LIKE ("-Wdeprecated-declarations")
+
+const juce::String ZentovaAudioProcessor::versionNumber ("v 1.1");
+
+namespace
+{
+    struct ParameterSpec
+    {
+        const char* name;
+        float min, max, defaultValue;
+        bool stepped;
+        const char* unit;
+        bool curved, curveSqrt;
+    };
+
+    // Index order is fixed: hosts, sessions, presets and MIDI learn address by it.
+    const ParameterSpec parameterSpecs[ZentovaAudioProcessor::numParameters] =
+    {
+        { "Time",               5.0f,    1000.0f, 120.0f,  true,  "Ms", true,  false },
+        { "Sync",               0.0f,    1.0f,    0.0f,    true,  "",   false, false },
+        { "Division",           128.0f,  1.0f,    16.0f,   true,  " ",  true,  true  },
+        { "Feedback",           0.0f,    100.0f,  40.0f,   false, "%",  false, false },
+        { "Ping_Out",           0.0f,    1.0f,    1.0f,    true,  "",   false, false },
+        { "Cutoff_Floor",       20.0f,   6000.0f, 600.0f,  false, "Hz", true,  false },
+        { "Cutoff_Mod_Depth",   0.0f,    100.0f,  100.0f,  false, "%",  false, false },
+        { "Cutoff_Mod_Rate",    0.001f,  20.0f,   1.0f,    false, "Hz", true,  false },
+        { "Resonance",          0.0f,    100.0f,  50.0f,   false, "%",  false, false },
+        { "Modulation_Rate",    0.001f,  600.0f,  1.0f,    false, "Hz", true,  false },
+        { "Rate_Mode",          0.0f,    2.0f,    0.0f,    true,  "",   false, false },
+        { "Modulation_Amount",  0.0f,    100.0f,  0.0f,    false, "%",  false, false },
+        { "Stereo_Separation",  0.0f,    100.0f,  50.0f,   false, "%",  false, false },
+        { "Stutter_Proportion", 0.0f,    100.0f,  50.0f,   false, "%",  false, false },
+        { "Stutter_Speed",      0.0f,    400.0f,  100.0f,  false, "%",  false, false },
+        { "Stutter_Reverse",    0.0f,    1.0f,    0.0f,    true,  "",   false, false },
+        { "Stutter_Mix",        0.0f,    100.0f,  50.0f,   false, "%",  false, false },
+        { "Dry_Wet",            0.0f,    100.0f,  50.0f,   false, "%",  false, false },
+        { "Randomize",          0.0f,    1.0f,    0.0f,    true,  "",   false, false },
+        { "Out_Level",          -70.0f,  6.0f,    0.0f,    false, "dB", true,  true  },
+    };
+
+    constexpr uint32_t stateMagicNumber = 0x21324356; // "VC2!" in little-endian bytes
+    const char* const stateTag = "ZENTOVA_STATE";
+    const juce::String ccSuffix ("CC");
+
+    bool isSwitchIndex (int index) noexcept
+    {
+        return index == ZentovaAudioProcessor::syncIndex
+            || index == ZentovaAudioProcessor::pingOutIndex
+            || index == ZentovaAudioProcessor::stutterReverseIndex;
+    }
+
+    int truncated (float value) noexcept    { return (int) value; }
+}
+
+//==============================================================================
+ZentovaAudioProcessor::ZentovaAudioProcessor()
+{
+    presetManager.presetRootPath = juce::File::getSpecialLocation (juce::File::userHomeDirectory).getFullPathName()
+                                       + "/Library/Audio/Presets/Pendrawquiller";
+    randomGenerator.setSeedRandomly();
+
+   #if ! CORVANTEEL_NO_CRASH_HANDLER
+    installCrashHandler();
+   #endif
+
+    createParameters();
+
+    for (int i = 0; i < 3; ++i)
+        parameterSmoothers.add (new ParameterSmoother());
+
+    for (auto* state : { &channelInput, &channelOutput, &cutoffLfoValue, &modulationLfoValue,
+                         &feedbackInput, &loopSample, &modDelayOutput, &wetSum })
+        state->calloc (numChannels);
+
+    createSignalUnits();
+
+    presetManager.setPresetFolder ("Corvanteel", "tqz");
+    presetManager.scanPresets();
+    presetMenuNames.set (presetManager.presetNames.get());
+
+    readPreferences();
+
+    for (auto& value : scopeHistory)
+        value.store (0.0f, std::memory_order_relaxed);
+}
+
+ZentovaAudioProcessor::~ZentovaAudioProcessor()
+{
+    writePreferences();
+}
+
+void ZentovaAudioProcessor::createParameters()
+{
+    for (int i = 0; i < numParameters; ++i)
+        pluginParameters.add (new velmoLib::PluginParameter());
+
+    for (int i = 0; i < numParameters; ++i)
+    {
+        const auto& spec = parameterSpecs[i];
+        pluginParameters[i]->init (spec.min, spec.max, spec.defaultValue, spec.stepped,
+                                   spec.name, spec.unit, spec.curved, spec.curveSqrt);
+    }
+}
+
+void ZentovaAudioProcessor::createSignalUnits()
+{
+    for (int channel = 0; channel < numChannels; ++channel)
+    {
+        auto* delay = mainDelay.add (new velmoLib::SyncDelayNoFeed());
+        delay->setSampleRate (currentSampleRate);
+        delay->setMaxLength (12.0f);
+        delay->setGlideSamples ((int) (currentSampleRate * 0.25));
+
+        auto* shortDelay = modDelay.add (new velmoLib::SyncDelayNoFeed());
+        shortDelay->setSampleRate (currentSampleRate);
+        shortDelay->setMaxLength (12.0f);
+        shortDelay->setGlideSamples (0);
+        shortDelay->setFeedback (0.0f);
+
+        auto* filter = feedbackFilter.add (new velmoLib::Svf());
+        filter->setSampleRate (currentSampleRate);
+        filter->setOversampling (4);
+
+        for (auto* lfos : { &cutoffLfo, &modulationLfo })
+        {
+            auto* lfo = lfos->add (new velmoLib::Lfo());
+            lfo->setSampleRate (currentSampleRate);
+            lfo->setShape (0);
+        }
+
+        stutterUnit.add (new velmoLib::Stutter())->setCapacity (delay->length);
+    }
+}
+
+//==============================================================================
+const juce::String ZentovaAudioProcessor::getName() const                        { return "Corvanteel"; }
+const juce::String ZentovaAudioProcessor::getInputChannelName (int channelIndex) const  { return juce::String (channelIndex + 1); }
+const juce::String ZentovaAudioProcessor::getOutputChannelName (int channelIndex) const { return juce::String (channelIndex + 1); }
+bool ZentovaAudioProcessor::isInputChannelStereoPair (int) const                 { return true; }
+bool ZentovaAudioProcessor::isOutputChannelStereoPair (int) const                { return true; }
+bool ZentovaAudioProcessor::silenceInProducesSilenceOut() const                  { return false; }
+double ZentovaAudioProcessor::getTailLengthSeconds() const                       { return 0.0; }
+bool ZentovaAudioProcessor::acceptsMidi() const                                  { return true; }
+bool ZentovaAudioProcessor::producesMidi() const                                 { return false; }
+bool ZentovaAudioProcessor::hasEditor() const                                    { return true; }
+
+juce::AudioProcessorEditor* ZentovaAudioProcessor::createEditor()
+{
+    return new juce::GenericAudioProcessorEditor (*this);
+}
+
+int ZentovaAudioProcessor::getNumPrograms()                                      { return 0; }
+int ZentovaAudioProcessor::getCurrentProgram()                                   { return 0; }
+void ZentovaAudioProcessor::setCurrentProgram (int)                              {}
+const juce::String ZentovaAudioProcessor::getProgramName (int)                   { return {}; }
+void ZentovaAudioProcessor::changeProgramName (int, const juce::String&)         {}
+
+void ZentovaAudioProcessor::releaseResources() {}
+
+//==============================================================================
+int ZentovaAudioProcessor::getNumParameters()                  { return numParameters; }
+const juce::String ZentovaAudioProcessor::getParameterName (int index) { return pluginParameters.getUnchecked (index)->paramName; }
+float ZentovaAudioProcessor::getParameter (int index)          { return pluginParameters.getUnchecked (index)->normalisedValue.load (std::memory_order_relaxed); }
+
+// LV2 turns parameter IDs into port symbols; digit-only IDs would all collapse
+// into one symbol, so the names serve as IDs there. VST3 keeps the legacy
+// numeric IDs (see the build definitions).
+juce::String ZentovaAudioProcessor::getParameterID (int index)
+{
+    return juce::isPositiveAndBelow (index, (int) numParameters) ? pluginParameters.getUnchecked (index)->paramName
+                                                                 : juce::String (index);
+}
+
+void ZentovaAudioProcessor::setParameter (int index, float value)
+{
+    // The comparison also rejects NaN.
+    if (juce::isPositiveAndBelow (index, (int) numParameters) && value >= 0.0f && value <= 1.0f)
+        pluginParameters.getUnchecked (index)->setNormalisedValue (value);
+}
+
+const juce::String ZentovaAudioProcessor::getParameterText (int index)
+{
+    const auto& parameter = *pluginParameters.getUnchecked (index);
+    const float real = parameter.realValue.load (std::memory_order_relaxed);
+
+    if (! parameter.isStepped)
+        return juce::String ((double) real, 2) + " " + parameter.paramUnit;
+
+    const int steps = truncated (real);
+
+    if (isSwitchIndex (index))
+        return steps == 1 ? "On" : "Off";
+
+    if (index == rateModeIndex)
+        return steps == 0 ? "Default" : (steps == 1 ? "/ 10" : "x 10");
+
+    return juce::String (steps) + " " + parameter.paramUnit;
+}
+
+void ZentovaAudioProcessor::updateLastTouched (int index)
+{
+    lastTouchedParameterName.set (getParameterName (index));
+    lastTouchedParameterText.set (getParameterText (index));
+}
+
+//==============================================================================
+void ZentovaAudioProcessor::prepareToPlay (double sampleRate, int)
+{
+    if (! (sampleRate == currentSampleRate))
+    {
+        currentSampleRate = sampleRate;
+
+        for (int channel = 0; channel < numChannels; ++channel)
+        {
+            mainDelay[channel]->setSampleRate (sampleRate);
+            modDelay[channel]->setSampleRate (sampleRate);
+            feedbackFilter[channel]->setSampleRate (sampleRate);
+            cutoffLfo[channel]->setSampleRate (sampleRate);
+            modulationLfo[channel]->setSampleRate (sampleRate);
+            stutterUnit[channel]->setSampleRate (sampleRate);
+        }
+
+        for (auto* smoother : parameterSmoothers)
+            smoother->setSampleRate (sampleRate);
+    }
+
+    for (int channel = 0; channel < numChannels; ++channel)
+    {
+        mainDelay[channel]->clearBuffer();
+        modDelay[channel]->clearBuffer();
+        feedbackFilter[channel]->clearState();
+        stutterUnit[channel]->clearBuffer();
+    }
+}
+
+//==============================================================================
+void ZentovaAudioProcessor::processBlock (juce::AudioSampleBuffer& buffer, juce::MidiBuffer& midiMessages)
+{
+    const juce::ScopedNoDenormals noDenormals;
+
+    denormalOffset = -denormalOffset;
+
+    applyPresetIndexRequest();
+    applyClearRequest();
+    applyRandomize();
+    applyPanicRequest();
+    readTempo();
+
+    const auto settings = readBlockSettings();
+    applyUnitSettings (settings);
+
+    const int numSamples = buffer.getNumSamples();
+    const int numInputs = juce::jmin (getTotalNumInputChannels(), buffer.getNumChannels(), (int) numChannels);
+    const bool stereo = numInputs == numChannels && buffer.getNumChannels() >= numChannels;
+    const float mixAmount = 0.9f * settings.modulationAmount;
+    const float stutterDry = 1.0f - settings.stutterMix;
+    const float cutoffSweep = settings.cutoffDepth * 3000.0f;
+
+    auto& cutoffFloor = *pluginParameters.getUnchecked (cutoffFloorIndex);
+    auto& dryWet = *pluginParameters.getUnchecked (dryWetIndex);
+    auto& outLevel = *pluginParameters.getUnchecked (outLevelIndex);
+
+    // 10^(level / 20) only changes when the level does; caching it is exact.
+    float lastOutLevel = std::numeric_limits<float>::quiet_NaN();
+    float gainTarget = 0.0f;
+
+    auto nextMidiEvent = midiMessages.cbegin();
+    const auto midiEnd = midiMessages.cend();
+
+    for (int i = 0; i < numSamples; ++i)
+    {
+        for (int c = 0; c < numInputs; ++c)
+        {
+            const int o = 1 - c;
+            channelInput[c] = buffer.getSample (c, i) + denormalOffset;
+
+            if (c == 0)
+            {
+                while (nextMidiEvent != midiEnd && (*nextMidiEvent).samplePosition < i)
+                    ++nextMidiEvent;
+
+                for (; nextMidiEvent != midiEnd && (*nextMidiEvent).samplePosition == i; ++nextMidiEvent)
+                    handleMidiMessage ((*nextMidiEvent).getMessage());
+
+                smoothedCutoffFloor = parameterSmoothers[0]->process (cutoffFloor.realValue.load (std::memory_order_relaxed));
+                smoothedDryWet = parameterSmoothers[2]->process (dryWet.normalisedValue.load (std::memory_order_relaxed));
+
+                const float level = outLevel.realValue.load (std::memory_order_relaxed);
+                if (! (level == lastOutLevel))
+                {
+                    lastOutLevel = level;
+                    gainTarget = level <= -100.0f ? 0.0f : std::pow (10.0f, 0.05f * level);
+                }
+                smoothedOutputGain = parameterSmoothers[1]->process (gainTarget);
+            }
+
+            cutoffLfoValue[c] = 0.5f * cutoffLfo[c]->getSample (false) + 0.5f;
+            modulationLfoValue[c] = 0.5f * modulationLfo[c]->getSample (false) + 0.5f;
+
+            feedbackFilter[c]->setCutoff (cutoffSweep * cutoffLfoValue[c] + smoothedCutoffFloor);
+            modDelay[c]->setDelayMs (10.0f + 20.0f * modulationLfoValue[c]);
+
+            wetSum[c] = 0.0f;
+
+            const float delayed = mainDelay[c]->process (&channelInput[c], feedbackInput[c]);
+            loopSample[c] = delayed;
+            if (settings.pingOut)
+                wetSum[c] += delayed;
+
+            const float stuttered = stutterUnit[c]->process (&loopSample[c]);
+            loopSample[c] = settings.stutterMix * stuttered + stutterDry * delayed;
+
+            feedbackFilter[c]->process (&loopSample[c]);
+            loopSample[c] = (float) feedbackFilter[c]->low;
+
+            // The cross-feed: this channel's short line carries the other channel's loop.
+            const float modulated = modDelay[c]->process (&loopSample[o], modDelayOutput[c]);
+            modDelayOutput[c] = modulated;
+            feedbackInput[o] = mixAmount * modulated + (1.0f - mixAmount) * loopSample[o];
+            wetSum[c] += mixAmount * modulated;
+
+            const float mixed = smoothedDryWet * wetSum[c] + (1.0f - smoothedDryWet) * channelInput[c];
+            channelOutput[c] = juce::jlimit (-1.0f, 1.0f, mixed) * smoothedOutputGain;
+            buffer.setSample (c, i, channelOutput[c]);
+        }
+
+        if (scopeSampleCounter == 0 && stereo)
+            pushScopeValue ((buffer.getSample (0, i) + buffer.getSample (1, i)) * 0.5f);
+
+        scopeSampleCounter = scopeSampleCounter > 30 ? 0 : scopeSampleCounter + 1;
+    }
+
+    for (int channel = getTotalNumInputChannels(); channel < getTotalNumOutputChannels(); ++channel)
+        if (channel < buffer.getNumChannels())
+            buffer.clear (channel, 0, numSamples);
+}
+
+void ZentovaAudioProcessor::pushScopeValue (float value) noexcept
+{
+    for (int k = scopeHistorySize - 1; k > 0; --k)
+        scopeHistory[(size_t) k].store (scopeHistory[(size_t) k - 1].load (std::memory_order_relaxed), std::memory_order_relaxed);
+
+    scopeHistory[0].store (value, std::memory_order_relaxed);
+}
+
+void ZentovaAudioProcessor::readTempo()
+{
+    currentBpm = 120.0f;
+
+    if (auto* head = getPlayHead())
+        if (const auto position = head->getPosition())
+            if (const auto bpm = position->getBpm())
+                if (*bpm > 0.0)
+                    currentBpm = (float) *bpm;
+}
+
+ZentovaAudioProcessor::BlockSettings ZentovaAudioProcessor::readBlockSettings() const
+{
+    auto real = [this] (int index) { return pluginParameters.getUnchecked (index)->realValue.load (std::memory_order_relaxed); };
+    auto norm = [this] (int index) { return pluginParameters.getUnchecked (index)->normalisedValue.load (std::memory_order_relaxed); };
+
+    BlockSettings s;
+    s.freeDelayMs = real (timeIndex);
+    s.sync = truncated (real (syncIndex)) != 0;
+    s.division = (float) truncated (real (divisionIndex));
+    s.feedback = norm (feedbackIndex);
+    s.pingOut = truncated (real (pingOutIndex)) != 0;
+    s.cutoffDepth = norm (cutoffModDepthIndex);
+    s.cutoffLfoRate = real (cutoffModRateIndex);
+    s.resonance = 1.9f * norm (resonanceIndex);
+
+    const int rateMode = truncated (real (rateModeIndex));
+    s.modulationRate = real (modulationRateIndex) * (rateMode == 0 ? 1.0f : (rateMode == 1 ? 0.1f : 10.0f));
+
+    s.modulationAmount = norm (modulationAmountIndex);
+    s.separation = 1.0f + norm (stereoSeparationIndex);
+    s.stutterProportion = norm (stutterProportionIndex);
+    s.stutterSpeed = 4.0f * norm (stutterSpeedIndex);
+    if (truncated (real (stutterReverseIndex)) != 0)
+        s.stutterSpeed = -s.stutterSpeed;
+    s.stutterMix = norm (stutterMixIndex);
+    return s;
+}
+
+void ZentovaAudioProcessor::applyUnitSettings (const BlockSettings& s)
+{
+    const float delayMs = s.sync ? (60000.0f / currentBpm) * 4.0f / s.division : s.freeDelayMs;
+    mainDelay[0]->setDelayMs (delayMs);
+    const float left = mainDelay[0]->targetDelay;
+
+    mainDelay[1]->setDelaySamples (left * s.separation);
+
+    const float stutterLength = (0.5f + 0.5f * s.stutterProportion) * left;
+
+    mainDelay[0]->setGlideSamples ((int) (2.0f * left));
+    mainDelay[1]->setGlideSamples ((int) (2.0f * left * s.separation));
+
+    stutterUnit[0]->setLoopLength ((int) stutterLength);
+    stutterUnit[1]->setLoopLength ((int) (s.separation * stutterLength));
+
+    const int repeats = (int) ((1.0f - s.stutterProportion) * 15.0f + 1.0f);
+
+    for (int channel = 0; channel < numChannels; ++channel)
+    {
+        mainDelay[channel]->setFeedback (s.feedback);
+        modDelay[channel]->setFeedback (0.1f * s.modulationAmount);
+        cutoffLfo[channel]->setFrequency (s.cutoffLfoRate);
+        modulationLfo[channel]->setFrequency (s.modulationRate);
+        feedbackFilter[channel]->setResonance (s.resonance);
+        stutterUnit[channel]->setRepeats (repeats);
+        stutterUnit[channel]->setSpeed (s.stutterSpeed);
+    }
+}
+
+//==============================================================================
+void ZentovaAudioProcessor::applyPresetIndexRequest()
+{
+    if (! presetIndexPending.load())
+        return;
+
+    const auto path = presetPathForIndex (currentPresetIndex.load());
+    if (path.isNotEmpty())
+        loadPresetFromFile (path);
+
+    presetIndexPending.store (false);
+}
+
+juce::String ZentovaAudioProcessor::presetPathForIndex (int index) const
+{
+    juce::String name;
+
+    // Only a reference-count copy happens under the lock; the path is built after.
+    const bool found = presetManager.presetNames.read ([index, &name] (const juce::StringArray& names)
+    {
+        // A program number beyond the list picks the last preset.
+        const int i = index >= names.size() ? names.size() - 1 : index;
+
+        if (! juce::isPositiveAndBelow (i, names.size()))
+            return false;
+
+        name = names[i];
+        return true;
+    });
+
+    if (! found)
+        return {};
+
+    return presetManager.presetFolderPath + "/" + name + "." + presetManager.presetExtension;
+}
+
+void ZentovaAudioProcessor::loadPresetFromFile (juce::String path)
+{
+    pendingPresetPath.set (std::move (path));
+    presetFilePending.store (true);
+}
+
+void ZentovaAudioProcessor::rescanPresets()
+{
+    presetManager.presetNames.set (presetManager.listPresetFiles());
+    presetMenuNames.set (presetManager.presetNames.get());
+    presetListChanged.store (true);
+}
+
+void ZentovaAudioProcessor::applyClearRequest()
+{
+    if (! clearMidiRequested.load())
+        return;
+
+    for (auto* parameter : pluginParameters)
+        parameter->midiCC.store (-1);
+
+    clearMidiRequested.store (false);
+}
+
+void ZentovaAudioProcessor::applyRandomize()
+{
+    randomizeActive = truncated (pluginParameters.getUnchecked (randomizeIndex)->realValue.load()) != 0;
+
+    if (! randomizeActive)
+        return;
+
+    for (int index = 0; index < numParameters; ++index)
+    {
+        if (index == dryWetIndex || index == outLevelIndex)
+            continue;
+
+        const float r = randomGenerator.nextFloat();
+        float value = r;
+
+        if (isSwitchIndex (index))
+            value = r > 0.5f ? 1.0f : 0.0f;
+        else if (index == feedbackIndex)
+            value = 0.9f * r;
+        else if (index == rateModeIndex)
+            value = r > 0.75f ? 1.0f : r;
+        else if (index == modulationAmountIndex)
+            value = 0.6f * r;
+
+        setParameterNotifyingHost (index, value);
+    }
+
+    setParameterNotifyingHost (randomizeIndex, 0.0f);
+    randomizeActive = false;
+}
+
+void ZentovaAudioProcessor::applyPanicRequest()
+{
+    if (! panicRequested.load())
+        return;
+
+    setParameterNotifyingHost (feedbackIndex, 0.0f);
+    setParameterNotifyingHost (modulationAmountIndex, 0.0f);
+
+    for (int channel = 0; channel < numChannels; ++channel)
+    {
+        mainDelay[channel]->clearBuffer();
+        modDelay[channel]->clearBuffer();
+    }
+
+    panicRequested.store (false);
+}
+
+//==============================================================================
+void ZentovaAudioProcessor::handleMidiMessage (const juce::MidiMessage& message)
+{
+    if (message.isProgramChange())
+    {
+        currentPresetIndex.store (message.getProgramChangeNumber());
+        presetIndexPending.store (true);
+    }
+    else if (message.isController())
+    {
+        handleControllerChange (message.getControllerNumber(), message.getControllerValue());
+    }
+}
+
+void ZentovaAudioProcessor::handleControllerChange (int controllerNumber, int value)
+{
+    if (controllerNumber == 123)
+        return;
+
+    const bool learning = midiLearnActive.load();
+
+    for (int index = 0; index < numParameters; ++index)
+    {
+        auto& parameter = *pluginParameters.getUnchecked (index);
+
+        // Learn before control, so the binding message also sets the value.
+        if (learning && parameter.learnArmed.load())
+        {
+            parameter.midiCC.store (controllerNumber);
+            parameter.learnArmed.store (false);
+        }
+
+        if (controllerNumber == parameter.midiCC.load())
+        {
+            setParameterNotifyingHost (index, (float) value / 127.0f);
+
+            if (index != randomizeIndex)
+                updateLastTouched (index);
+        }
+    }
+}
+
+//==============================================================================
+juce::String ZentovaAudioProcessor::formatStateXml() const
+{
+    juce::XmlElement state (stateTag);
+    state.setAttribute ("PresetName", currentPresetName.get());
+
+    for (int index = 0; index < numParameters; ++index)
+    {
+        const auto& parameter = *pluginParameters.getUnchecked (index);
+        state.setAttribute (parameter.paramName, velmoLib::formatStoredValue (parameter.normalisedValue.load()));
+        state.setAttribute (parameter.paramName + ccSuffix, parameter.midiCC.load());
+    }
+
+    return state.toString (juce::XmlElement::TextFormat().singleLine().withoutHeader());
+}
+
+void ZentovaAudioProcessor::getStateInformation (juce::MemoryBlock& destData)
+{
+    // JUCE's copyXmlToBinary would add an XML declaration; the stored layout has
+    // none, so the same wrapper is written here by hand.
+    const auto text = formatStateXml();
+    {
+        juce::MemoryOutputStream out (destData, false);
+        out.writeInt ((int) stateMagicNumber);
+        out.writeInt (0);
+        out.write (text.toRawUTF8(), text.getNumBytesAsUTF8());
+        out.writeByte (0);
+    }
+
+    const auto length = juce::ByteOrder::swapIfBigEndian ((uint32_t) destData.getSize() - 9);
+    destData.copyFrom (&length, 4, 4);
+}
+
+void ZentovaAudioProcessor::setStateInformation (const void* data, int sizeInBytes)
+{
+    if (data == nullptr)
+        return;
+
+    const auto xml = getXmlFromBinary (data, sizeInBytes);
+
+    if (xml == nullptr || ! xml->getTagName().equalsIgnoreCase (stateTag))
+        return;
+
+    for (int index = 0; index < numParameters; ++index)
+    {
+        auto& parameter = *pluginParameters.getUnchecked (index);
+        const auto name = getParameterName (index);
+
+        const float value = xml->hasAttribute (name) ? (float) xml->getStringAttribute (name).getDoubleValue()
+                                                     : parameter.defaultNormalisedValue;
+        setParameterNotifyingHost (index, value);
+
+        const auto ccName = parameter.paramName + ccSuffix;
+        parameter.midiCC.store (xml->hasAttribute (ccName) ? xml->getStringAttribute (ccName).getIntValue() : -1);
+    }
+
+    currentPresetName.set (xml->hasAttribute ("PresetName") ? xml->getStringAttribute ("PresetName")
+                                                            : juce::String (" "));
+}
+
+//==============================================================================
+juce::PropertiesFile::Options ZentovaAudioProcessor::preferencesOptions()
+{
+    juce::PropertiesFile::Options options;
+    options.applicationName = "Corvanteel";
+    options.folderName = "Pendrawquiller";
+    options.osxLibrarySubFolder = "Application Support";
+    options.filenameSuffix = ".prefs";
+    options.commonToAllUsers = false;
+    options.ignoreCaseOfKeyNames = false;
+    options.doNotSave = false;
+    options.millisecondsBeforeSaving = 3000;
+    options.storageFormat = juce::PropertiesFile::storeAsXML;
+    return options;
+}
+
+void ZentovaAudioProcessor::readPreferences()
+{
+    // The macOS location, under the home folder on every platform, so one user's
+    // bindings live in one known place.
+    const auto file = juce::File::getSpecialLocation (juce::File::userHomeDirectory)
+                          .getChildFile ("Library/Application Support/Pendrawquiller/Corvanteel.prefs");
+    preferencesFile = std::make_unique<juce::PropertiesFile> (file, preferencesOptions());
+
+    for (auto* parameter : pluginParameters)
+        parameter->midiCC.store (preferencesFile->getIntValue (parameter->paramName + ccSuffix, -1));
+}
+
+void ZentovaAudioProcessor::writePreferences()
+{
+    if (preferencesFile == nullptr)
+        return;
+
+    for (auto* parameter : pluginParameters)
+        preferencesFile->setValue (parameter->paramName + ccSuffix, parameter->midiCC.load());
+
+    preferencesFile->saveIfNeeded();
+}
+
+JUCE_END_IGNORE_WARNINGS_GCC_LIKE
+
+//==============================================================================
+juce::AudioProcessor* JUCE_CALLTYPE createPluginFilter()
+{
+    return new ZentovaAudioProcessor();
+}

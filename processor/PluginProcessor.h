@@ -1,0 +1,184 @@
+#pragma once
+
+#include "lib/velmo_juce_lfo.h"
+#include "lib/velmo_juce_parameters.h"
+#include "lib/velmo_juce_presetManager.h"
+#include "lib/velmo_juce_sharedValue.h"
+#include "lib/velmo_juce_stutter.h"
+#include "lib/velmo_juce_svf.h"
+#include "lib/velmo_juce_syncDelayNoFeed.h"
+#include "processor/ParameterSmoother.h"
+
+#include <juce_audio_processors/juce_audio_processors.h>
+#include <juce_data_structures/juce_data_structures.h>
+
+#include <array>
+#include <atomic>
+
+/** The plug-in's audio processor: the 20 parameters and the host parameter
+    interface, the echo chain, MIDI control and learn, the host state, preset
+    requests, the preferences file and the crash log.
+
+    It uses JUCE's index-based parameter interface, which hosts and stored
+    sessions address by index; its deprecation warnings are silenced here only.
+*/
+class ZentovaAudioProcessor : public juce::AudioProcessor
+{
+public:
+    /** Parameter indices, fixed: hosts, sessions, presets and MIDI learn use them. */
+    enum ParameterIndex
+    {
+        timeIndex = 0, syncIndex, divisionIndex, feedbackIndex, pingOutIndex,
+        cutoffFloorIndex, cutoffModDepthIndex, cutoffModRateIndex, resonanceIndex,
+        modulationRateIndex, rateModeIndex, modulationAmountIndex, stereoSeparationIndex,
+        stutterProportionIndex, stutterSpeedIndex, stutterReverseIndex, stutterMixIndex,
+        dryWetIndex, randomizeIndex, outLevelIndex,
+        numParameters
+    };
+
+    static constexpr int numChannels = 2;
+    static constexpr int scopeHistorySize = 128;
+
+    ZentovaAudioProcessor();
+    ~ZentovaAudioProcessor() override;
+
+    static const juce::String versionNumber;
+
+    //==============================================================================
+    const juce::String getName() const override;
+    void prepareToPlay (double sampleRate, int estimatedSamplesPerBlock) override;
+    void releaseResources() override;
+    void processBlock (juce::AudioSampleBuffer&, juce::MidiBuffer&) override;
+    using juce::AudioProcessor::processBlock;
+
+    const juce::String getInputChannelName (int channelIndex) const override;
+    const juce::String getOutputChannelName (int channelIndex) const override;
+    bool isInputChannelStereoPair (int index) const override;
+    bool isOutputChannelStereoPair (int index) const override;
+    bool silenceInProducesSilenceOut() const override;
+    double getTailLengthSeconds() const override;
+    bool acceptsMidi() const override;
+    bool producesMidi() const override;
+
+    juce::AudioProcessorEditor* createEditor() override;
+    bool hasEditor() const override;
+
+    JUCE_BEGIN_IGNORE_WARNINGS_GCC_LIKE ("-Wdeprecated-declarations")
+    int getNumParameters() override;
+    const juce::String getParameterName (int index) override;
+    float getParameter (int index) override;
+    const juce::String getParameterText (int index) override;
+    void setParameter (int index, float value) override;
+    juce::String getParameterID (int index) override;
+    using juce::AudioProcessor::getParameterName;
+    using juce::AudioProcessor::getParameterText;
+    JUCE_END_IGNORE_WARNINGS_GCC_LIKE
+
+    int getNumPrograms() override;
+    int getCurrentProgram() override;
+    void setCurrentProgram (int index) override;
+    const juce::String getProgramName (int index) override;
+    void changeProgramName (int index, const juce::String& newName) override;
+
+    void getStateInformation (juce::MemoryBlock& destData) override;
+    void setStateInformation (const void* data, int sizeInBytes) override;
+
+    /** Asks the editor's next refresh to load the preset file at path. */
+    void loadPresetFromFile (juce::String path);
+
+    /** Lists the preset folder again and hands the names to the preset box. */
+    void rescanPresets();
+
+    /** The path of the preset file at index in presetNames, or empty. */
+    juce::String presetPathForIndex (int index) const;
+
+    /** Copies the parameter's name and display text into the last-touched strings. */
+    void updateLastTouched (int index);
+
+    /** Sets the preferences file's location: tests use a temporary home. */
+    static juce::PropertiesFile::Options preferencesOptions();
+
+    //==============================================================================
+    juce::OwnedArray<velmoLib::PluginParameter> pluginParameters;
+    double currentSampleRate = 44100.0;
+    float currentBpm = 120.0f;
+    float denormalOffset = 1.0e-25f;
+
+    juce::OwnedArray<velmoLib::Svf> feedbackFilter;
+    juce::OwnedArray<velmoLib::Lfo> cutoffLfo;
+    juce::OwnedArray<velmoLib::Lfo> modulationLfo;
+    juce::OwnedArray<velmoLib::SyncDelayNoFeed> mainDelay;
+    juce::OwnedArray<velmoLib::SyncDelayNoFeed> modDelay;
+    juce::OwnedArray<velmoLib::Stutter> stutterUnit;
+
+    // Per-channel sample state, index = channel; carried across samples and blocks.
+    juce::HeapBlock<float> channelInput, channelOutput, cutoffLfoValue, modulationLfoValue,
+                           feedbackInput, loopSample, modDelayOutput, wetSum;
+
+    float smoothedCutoffFloor = 0.0f;
+    float smoothedDryWet = 0.0f;
+
+    velmoLib::SharedValue<juce::String> lastTouchedParameterName { versionNumber };
+    velmoLib::SharedValue<juce::String> lastTouchedParameterText;
+
+    velmoLib::PresetManager presetManager;
+    velmoLib::SharedValue<juce::StringArray> presetMenuNames;
+    velmoLib::SharedValue<juce::String> currentPresetName { juce::String ("Init") };
+    std::atomic<bool> presetListChanged { true };
+    std::atomic<bool> presetFilePending { false };
+    velmoLib::SharedValue<juce::String> pendingPresetPath;
+    std::atomic<bool> midiLearnActive { false };
+    std::atomic<bool> midiUnlearnActive { false };
+    std::atomic<bool> clearMidiRequested { false };
+    std::atomic<bool> presetIndexPending { false };
+    std::atomic<int> currentPresetIndex { -1 };
+    bool randomizeActive = false;
+    juce::Random randomGenerator;
+    std::atomic<bool> panicRequested { false };
+    std::unique_ptr<juce::PropertiesFile> preferencesFile;
+    float smoothedOutputGain = 0.0f;
+    juce::OwnedArray<ParameterSmoother> parameterSmoothers;
+
+    // Newest first; written by the render thread, drawn by the editor.
+    std::array<std::atomic<float>, scopeHistorySize> scopeHistory;
+    int scopeSampleCounter = 0;
+
+private:
+    struct BlockSettings
+    {
+        float freeDelayMs = 0.0f;
+        bool sync = false;
+        float division = 1.0f;
+        float feedback = 0.0f;
+        bool pingOut = false;
+        float cutoffDepth = 0.0f;
+        float cutoffLfoRate = 0.0f;
+        float resonance = 0.0f;
+        float modulationRate = 0.0f;
+        float modulationAmount = 0.0f;
+        float separation = 1.0f;
+        float stutterProportion = 0.0f;
+        float stutterSpeed = 0.0f;
+        float stutterMix = 0.0f;
+    };
+
+    void createParameters();
+    void createSignalUnits();
+    void readPreferences();
+    void writePreferences();
+
+    void applyPresetIndexRequest();
+    void applyClearRequest();
+    void applyRandomize();
+    void applyPanicRequest();
+    void readTempo();
+    BlockSettings readBlockSettings() const;
+    void applyUnitSettings (const BlockSettings&);
+    void handleMidiMessage (const juce::MidiMessage&);
+    void handleControllerChange (int controllerNumber, int value);
+    void pushScopeValue (float value) noexcept;
+
+    juce::String formatStateXml() const;
+
+    JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (ZentovaAudioProcessor)
+};
