@@ -62,7 +62,11 @@ namespace
 }
 
 //==============================================================================
+// The one channel configuration, stereo in and out, active from the start so
+// the processor also runs outside a wrapper.
 ZentovaAudioProcessor::ZentovaAudioProcessor()
+    : juce::AudioProcessor (BusesProperties().withInput ("Input", juce::AudioChannelSet::stereo(), true)
+                                             .withOutput ("Output", juce::AudioChannelSet::stereo(), true))
 {
     presetManager.presetRootPath = juce::File::getSpecialLocation (juce::File::userHomeDirectory).getFullPathName()
                                        + "/Library/Audio/Presets/Pendrawquiller";
@@ -147,6 +151,12 @@ const juce::String ZentovaAudioProcessor::getInputChannelName (int channelIndex)
 const juce::String ZentovaAudioProcessor::getOutputChannelName (int channelIndex) const { return juce::String (channelIndex + 1); }
 bool ZentovaAudioProcessor::isInputChannelStereoPair (int) const                 { return true; }
 bool ZentovaAudioProcessor::isOutputChannelStereoPair (int) const                { return true; }
+bool ZentovaAudioProcessor::isBusesLayoutSupported (const BusesLayout& layout) const
+{
+    return layout.getMainInputChannelSet() == juce::AudioChannelSet::stereo()
+        && layout.getMainOutputChannelSet() == juce::AudioChannelSet::stereo();
+}
+
 bool ZentovaAudioProcessor::silenceInProducesSilenceOut() const                  { return false; }
 double ZentovaAudioProcessor::getTailLengthSeconds() const                       { return 0.0; }
 bool ZentovaAudioProcessor::acceptsMidi() const                                  { return true; }

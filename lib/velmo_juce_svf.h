@@ -1,0 +1,95 @@
+#pragma once
+
+#include <cmath>
+#include <cstdint>
+
+namespace velmoLib
+{
+
+/** Saturating state-variable filter after Chamberlin ("Musical Applications of
+    Microprocessors"), run several passes per input sample on the same input, with a
+    soft-clipped, tanh-saturated band state that keeps high resonance bounded.
+    process leaves the low-pass, high-pass, band-pass and notch outputs in the object. */
+class Svf
+{
+public:
+    /** Runs the filter on one input sample; read `low` (or another output) afterwards. */
+    inline void process (float* input) noexcept
+    {
+        const auto x = static_cast<double> (*input);
+
+        for (std::int32_t pass = 0; pass < oversampling; ++pass)
+        {
+            const double s = saturatedBand;
+
+            double b = band;
+            if (b > 1.0 || b < -1.0)
+                b = b - b * b * b / 6.0; // cubic soft clip, only beyond +-1
+
+            // rational tanh approximation, exactly +-1 at +-3
+            if (b < -3.0)
+                saturatedBand = -1.0;
+            else if (b > 3.0)
+                saturatedBand = 1.0;
+            else
+                saturatedBand = b * (b * b + 27.0) / (9.0 * b * b + 27.0);
+
+            lowState = lowState + f * s;
+            high = x - lowState - q * s / std::sqrt (s * s + 1.0);
+            band = s + f * high;
+            notch = high + lowState;
+        }
+
+        low = lowState;
+    }
+
+    /** Cutoff in Hz, taken only inside (0, 20000); the coefficients are recomputed
+        either way, so a resonance set since is picked up. Called per sample. */
+    inline void setCutoff (float hz) noexcept
+    {
+        if (hz > 0.0f && hz < 20000.0f)
+        {
+            cutoff = static_cast<double> (hz);
+            cutoffValue = hz;
+        }
+
+        updateCoefficients();
+    }
+
+    inline void updateCoefficients() noexcept
+    {
+        constexpr double pi = 3.141592653589793238;
+        q = 2.0 - resonance;
+        f = 2.0 * std::sin (pi * cutoff / (static_cast<double> (oversampling) * sampleRate));
+    }
+
+    /** Resonance 0 to 2 (bounds included), ignored otherwise; takes effect at the next
+        coefficient update. */
+    void setResonance (float r) noexcept;
+
+    /** Ignored unless above 0. */
+    void setSampleRate (double rate) noexcept;
+
+    /** Passes per input sample, at least 1. */
+    void setOversampling (int passes) noexcept;
+
+    /** Silences the filter. */
+    void clearState() noexcept;
+
+    float cutoffValue = 11000.0f;
+    float resonanceValue = 0.0f;
+    double sampleRate = 44100.0;
+    std::int32_t oversampling = 4;
+    double q = 2.0;
+    double f = 0.0;
+    double cutoff = 0.0;
+    double resonance = 0.0;
+    double low = 0.0;
+    double high = 0.0;
+    double band = 0.0;
+    double notch = 0.0;
+    double saturatedBand = 0.0;
+    double lowState = 0.0;
+};
+
+} // namespace velmoLib
