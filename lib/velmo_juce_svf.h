@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <cstdint>
+#include <limits>
 
 namespace velmoLib
 {
@@ -19,28 +20,34 @@ public:
         const auto x = static_cast<double> (*input);
 
         for (std::int32_t pass = 0; pass < oversampling; ++pass)
-        {
-            const double s = saturatedBand;
-
-            double b = band;
-            if (b > 1.0 || b < -1.0)
-                b = b - b * b * b / 6.0; // cubic soft clip, only beyond +-1
-
-            // rational tanh approximation, exactly +-1 at +-3
-            if (b < -3.0)
-                saturatedBand = -1.0;
-            else if (b > 3.0)
-                saturatedBand = 1.0;
-            else
-                saturatedBand = b * (b * b + 27.0) / (9.0 * b * b + 27.0);
-
-            lowState = lowState + f * s;
-            high = x - lowState - q * s / std::sqrt (s * s + 1.0);
-            band = s + f * high;
-            notch = high + lowState;
-        }
+            runPass (x);
 
         low = lowState;
+    }
+
+    /** Runs two independent filters on one sample each, pass by pass side by side,
+        so the processor overlaps their long division and square-root chains. The
+        results are exactly those of calling process on each. */
+    static inline void processPair (Svf& first, float* firstInput, Svf& second, float* secondInput) noexcept
+    {
+        if (first.oversampling != second.oversampling)
+        {
+            first.process (firstInput);
+            second.process (secondInput);
+            return;
+        }
+
+        const auto x1 = static_cast<double> (*firstInput);
+        const auto x2 = static_cast<double> (*secondInput);
+
+        for (std::int32_t pass = 0; pass < first.oversampling; ++pass)
+        {
+            first.runPass (x1);
+            second.runPass (x2);
+        }
+
+        first.low = first.lowState;
+        second.low = second.lowState;
     }
 
     /** Cutoff in Hz, taken only inside (0, 20000); the coefficients are recomputed
@@ -58,9 +65,19 @@ public:
 
     inline void updateCoefficients() noexcept
     {
-        constexpr double pi = 3.141592653589793238;
         q = 2.0 - resonance;
-        f = 2.0 * std::sin (pi * cutoff / (static_cast<double> (oversampling) * sampleRate));
+
+        // The cutoff moves with a stepped LFO, so it repeats for many samples in a
+        // row; the sine is only taken again when one of its inputs has changed.
+        if (cutoff != coefficientCutoff || sampleRate != coefficientSampleRate
+             || oversampling != coefficientOversampling)
+        {
+            constexpr double pi = 3.141592653589793238;
+            f = 2.0 * std::sin (pi * cutoff / (static_cast<double> (oversampling) * sampleRate));
+            coefficientCutoff = cutoff;
+            coefficientSampleRate = sampleRate;
+            coefficientOversampling = oversampling;
+        }
     }
 
     /** Resonance 0 to 2 (bounds included), ignored otherwise; takes effect at the next
@@ -90,6 +107,34 @@ public:
     double notch = 0.0;
     double saturatedBand = 0.0;
     double lowState = 0.0;
+
+private:
+    inline void runPass (double x) noexcept
+    {
+        const double s = saturatedBand;
+
+        double b = band;
+        if (b > 1.0 || b < -1.0)
+            b = b - b * b * b / 6.0; // cubic soft clip, only beyond +-1
+
+        // rational tanh approximation, exactly +-1 at +-3
+        if (b < -3.0)
+            saturatedBand = -1.0;
+        else if (b > 3.0)
+            saturatedBand = 1.0;
+        else
+            saturatedBand = b * (b * b + 27.0) / (9.0 * b * b + 27.0);
+
+        lowState = lowState + f * s;
+        high = x - lowState - q * s / std::sqrt (s * s + 1.0);
+        band = s + f * high;
+        notch = high + lowState;
+    }
+
+    // The inputs of the last computed f; NaN so the first update always computes.
+    double coefficientCutoff = std::numeric_limits<double>::quiet_NaN();
+    double coefficientSampleRate = std::numeric_limits<double>::quiet_NaN();
+    std::int32_t coefficientOversampling = 0;
 };
 
 } // namespace velmoLib

@@ -265,93 +265,152 @@ void ZentovaAudioProcessor::processBlock (juce::AudioSampleBuffer& buffer, juce:
     applyPanicRequest();
     readTempo();
 
-    const auto settings = readBlockSettings();
-    applyUnitSettings (settings);
+    blockSettings = readBlockSettings();
+    applyUnitSettings (blockSettings);
 
     const int numSamples = buffer.getNumSamples();
     const int numInputs = juce::jmin (getTotalNumInputChannels(), buffer.getNumChannels(), (int) numChannels);
-    const bool stereo = numInputs == numChannels && buffer.getNumChannels() >= numChannels;
-    const float mixAmount = 0.9f * settings.modulationAmount;
-    const float stutterDry = 1.0f - settings.stutterMix;
-    const float cutoffSweep = settings.cutoffDepth * 3000.0f;
 
-    auto& cutoffFloor = *pluginParameters.getUnchecked (cutoffFloorIndex);
-    auto& dryWet = *pluginParameters.getUnchecked (dryWetIndex);
-    auto& outLevel = *pluginParameters.getUnchecked (outLevelIndex);
+    midiCursor = midiMessages.cbegin();
+    lastOutLevel = std::numeric_limits<float>::quiet_NaN();
 
-    // 10^(level / 20) only changes when the level does; caching it is exact.
-    float lastOutLevel = std::numeric_limits<float>::quiet_NaN();
-    float gainTarget = 0.0f;
-
-    auto nextMidiEvent = midiMessages.cbegin();
-    const auto midiEnd = midiMessages.cend();
-
-    for (int i = 0; i < numSamples; ++i)
-    {
-        for (int c = 0; c < numInputs; ++c)
-        {
-            const int o = 1 - c;
-            channelInput[c] = buffer.getSample (c, i) + denormalOffset;
-
-            if (c == 0)
-            {
-                while (nextMidiEvent != midiEnd && (*nextMidiEvent).samplePosition < i)
-                    ++nextMidiEvent;
-
-                for (; nextMidiEvent != midiEnd && (*nextMidiEvent).samplePosition == i; ++nextMidiEvent)
-                    handleMidiMessage ((*nextMidiEvent).getMessage());
-
-                smoothedCutoffFloor = parameterSmoothers[0]->process (cutoffFloor.realValue.load (std::memory_order_relaxed));
-                smoothedDryWet = parameterSmoothers[2]->process (dryWet.normalisedValue.load (std::memory_order_relaxed));
-
-                const float level = outLevel.realValue.load (std::memory_order_relaxed);
-                if (! (level == lastOutLevel))
-                {
-                    lastOutLevel = level;
-                    gainTarget = level <= -100.0f ? 0.0f : std::pow (10.0f, 0.05f * level);
-                }
-                smoothedOutputGain = parameterSmoothers[1]->process (gainTarget);
-            }
-
-            cutoffLfoValue[c] = 0.5f * cutoffLfo[c]->getSample (false) + 0.5f;
-            modulationLfoValue[c] = 0.5f * modulationLfo[c]->getSample (false) + 0.5f;
-
-            feedbackFilter[c]->setCutoff (cutoffSweep * cutoffLfoValue[c] + smoothedCutoffFloor);
-            modDelay[c]->setDelayMs (10.0f + 20.0f * modulationLfoValue[c]);
-
-            wetSum[c] = 0.0f;
-
-            const float delayed = mainDelay[c]->process (&channelInput[c], feedbackInput[c]);
-            loopSample[c] = delayed;
-            if (settings.pingOut)
-                wetSum[c] += delayed;
-
-            const float stuttered = stutterUnit[c]->process (&loopSample[c]);
-            loopSample[c] = settings.stutterMix * stuttered + stutterDry * delayed;
-
-            feedbackFilter[c]->process (&loopSample[c]);
-            loopSample[c] = (float) feedbackFilter[c]->low;
-
-            // The cross-feed: this channel's short line carries the other channel's loop.
-            const float modulated = modDelay[c]->process (&loopSample[o], modDelayOutput[c]);
-            modDelayOutput[c] = modulated;
-            feedbackInput[o] = mixAmount * modulated + (1.0f - mixAmount) * loopSample[o];
-            wetSum[c] += mixAmount * modulated;
-
-            const float mixed = smoothedDryWet * wetSum[c] + (1.0f - smoothedDryWet) * channelInput[c];
-            channelOutput[c] = juce::jlimit (-1.0f, 1.0f, mixed) * smoothedOutputGain;
-            buffer.setSample (c, i, channelOutput[c]);
-        }
-
-        if (scopeSampleCounter == 0 && stereo)
-            pushScopeValue ((buffer.getSample (0, i) + buffer.getSample (1, i)) * 0.5f);
-
-        scopeSampleCounter = scopeSampleCounter > 30 ? 0 : scopeSampleCounter + 1;
-    }
+    if (numInputs == numChannels)
+        processStereo (buffer, midiMessages, numSamples);
+    else if (numInputs == 1)
+        processMono (buffer, midiMessages, numSamples);
 
     for (int channel = getTotalNumInputChannels(); channel < getTotalNumOutputChannels(); ++channel)
         if (channel < buffer.getNumChannels())
             buffer.clear (channel, 0, numSamples);
+}
+
+// Channel 1's filter only feeds channel 0's cross-feed of the next sample, and
+// channel 0's filter never waits on it, so channel 1's filter of sample i runs
+// side by side with channel 0's filter of sample i + 1. Every value is computed
+// from the same inputs as in the plain order (channel 0 then 1, step by step).
+void ZentovaAudioProcessor::processStereo (juce::AudioSampleBuffer& buffer, const juce::MidiBuffer& midi, int numSamples)
+{
+    for (int i = 0; i < numSamples; ++i)
+    {
+        runLoopFront (0, buffer.getSample (0, i), midi, i);
+
+        if (i == 0)
+            feedbackFilter[0]->process (&loopSample[0]);
+        else
+            velmoLib::Svf::processPair (*feedbackFilter[0], &loopSample[0], *feedbackFilter[1], &loopSample[1]);
+
+        loopSample[0] = (float) feedbackFilter[0]->low;
+        if (i > 0)
+            loopSample[1] = (float) feedbackFilter[1]->low;
+
+        buffer.setSample (0, i, runLoopBack (0));
+
+        runLoopFront (1, buffer.getSample (1, i), midi, i);
+        buffer.setSample (1, i, runLoopBack (1));
+
+        advanceScope (buffer, i);
+    }
+
+    if (numSamples > 0)
+    {
+        feedbackFilter[1]->process (&loopSample[1]);
+        loopSample[1] = (float) feedbackFilter[1]->low;
+    }
+}
+
+void ZentovaAudioProcessor::processMono (juce::AudioSampleBuffer& buffer, const juce::MidiBuffer& midi, int numSamples)
+{
+    for (int i = 0; i < numSamples; ++i)
+    {
+        runLoopFront (0, buffer.getSample (0, i), midi, i);
+        feedbackFilter[0]->process (&loopSample[0]);
+        loopSample[0] = (float) feedbackFilter[0]->low;
+        buffer.setSample (0, i, runLoopBack (0));
+        advanceScope (buffer, i);
+    }
+}
+
+void ZentovaAudioProcessor::runLoopFront (int c, float input, const juce::MidiBuffer& midi, int samplePosition)
+{
+    channelInput[c] = input + denormalOffset;
+
+    if (c == 0)
+    {
+        handleMidiAt (midi, samplePosition);
+        stepSmoothers();
+    }
+
+    cutoffLfoValue[c] = 0.5f * cutoffLfo[c]->getSample (false) + 0.5f;
+    modulationLfoValue[c] = 0.5f * modulationLfo[c]->getSample (false) + 0.5f;
+
+    feedbackFilter[c]->setCutoff (blockSettings.cutoffDepth * 3000.0f * cutoffLfoValue[c] + smoothedCutoffFloor);
+    modDelay[c]->setDelayMs (10.0f + 20.0f * modulationLfoValue[c]);
+
+    wetSum[c] = 0.0f;
+
+    const float delayed = mainDelay[c]->process (&channelInput[c], feedbackInput[c]);
+    loopSample[c] = delayed;
+    if (blockSettings.pingOut)
+        wetSum[c] += delayed;
+
+    const float stuttered = stutterUnit[c]->process (&loopSample[c]);
+    loopSample[c] = blockSettings.stutterMix * stuttered + (1.0f - blockSettings.stutterMix) * delayed;
+}
+
+float ZentovaAudioProcessor::runLoopBack (int c)
+{
+    const int o = 1 - c;
+    const float a = 0.9f * blockSettings.modulationAmount;
+
+    // The cross-feed: this channel's short line carries the other channel's loop.
+    const float modulated = modDelay[c]->process (&loopSample[o], modDelayOutput[c]);
+    modDelayOutput[c] = modulated;
+    feedbackInput[o] = a * modulated + (1.0f - a) * loopSample[o];
+    wetSum[c] += a * modulated;
+
+    // Clip before the gain: above 0 dB the output may exceed full scale.
+    const float mixed = smoothedDryWet * wetSum[c] + (1.0f - smoothedDryWet) * channelInput[c];
+    channelOutput[c] = juce::jlimit (-1.0f, 1.0f, mixed) * smoothedOutputGain;
+    return channelOutput[c];
+}
+
+void ZentovaAudioProcessor::handleMidiAt (const juce::MidiBuffer& midi, int samplePosition)
+{
+    const auto end = midi.cend();
+
+    // Events are sorted by position; those before the block or beyond it are skipped.
+    while (midiCursor != end && (*midiCursor).samplePosition < samplePosition)
+        ++midiCursor;
+
+    for (; midiCursor != end && (*midiCursor).samplePosition == samplePosition; ++midiCursor)
+        handleMidiMessage ((*midiCursor).getMessage());
+}
+
+void ZentovaAudioProcessor::stepSmoothers()
+{
+    smoothedCutoffFloor = parameterSmoothers[0]->process (pluginParameters.getUnchecked (cutoffFloorIndex)->realValue.load (std::memory_order_relaxed));
+    smoothedDryWet = parameterSmoothers[2]->process (pluginParameters.getUnchecked (dryWetIndex)->normalisedValue.load (std::memory_order_relaxed));
+
+    // 10^(level / 20) only changes when the level does; caching it is exact.
+    const float level = pluginParameters.getUnchecked (outLevelIndex)->realValue.load (std::memory_order_relaxed);
+    if (! (level == lastOutLevel))
+    {
+        lastOutLevel = level;
+        outputGainTarget = level <= -100.0f ? 0.0f : std::pow (10.0f, 0.05f * level);
+    }
+
+    smoothedOutputGain = parameterSmoothers[1]->process (outputGainTarget);
+}
+
+void ZentovaAudioProcessor::advanceScope (const juce::AudioSampleBuffer& buffer, int i) noexcept
+{
+    if (scopeSampleCounter == 0)
+    {
+        const float right = buffer.getNumChannels() > 1 ? buffer.getSample (1, i) : 0.0f;
+        pushScopeValue ((buffer.getSample (0, i) + right) * 0.5f);
+    }
+
+    scopeSampleCounter = scopeSampleCounter > 30 ? 0 : scopeSampleCounter + 1;
 }
 
 void ZentovaAudioProcessor::pushScopeValue (float value) noexcept

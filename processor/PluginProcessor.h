@@ -175,11 +175,23 @@ private:
     void readTempo();
     BlockSettings readBlockSettings() const;
     void applyUnitSettings (const BlockSettings&);
+    void processStereo (juce::AudioSampleBuffer&, const juce::MidiBuffer&, int numSamples);
+    void processMono (juce::AudioSampleBuffer&, const juce::MidiBuffer&, int numSamples);
+    void runLoopFront (int channel, float input, const juce::MidiBuffer&, int samplePosition);
+    float runLoopBack (int channel);
+    void stepSmoothers();
+    void advanceScope (const juce::AudioSampleBuffer&, int sampleIndex) noexcept;
+    void handleMidiAt (const juce::MidiBuffer&, int samplePosition);
     void handleMidiMessage (const juce::MidiMessage&);
     void handleControllerChange (int controllerNumber, int value);
     void pushScopeValue (float value) noexcept;
 
     juce::String formatStateXml() const;
+
+    BlockSettings blockSettings;
+    juce::MidiBufferIterator midiCursor;
+    float lastOutLevel = 0.0f;
+    float outputGainTarget = 0.0f;
 
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (ZentovaAudioProcessor)
 };
