@@ -92,3 +92,79 @@ void setParameter (ZentovaAudioProcessor& processor, int index, float value)
 JUCE_END_IGNORE_WARNINGS_GCC_LIKE
 
 } // namespace testing
+
+//==============================================================================
+namespace testing
+{
+
+namespace
+{
+    juce::MouseEvent mouseEvent (juce::Component& component, juce::Point<float> position,
+                                 juce::Point<float> downPosition, int numClicks, bool wasDragged)
+    {
+        const auto now = juce::Time::getCurrentTime();
+        return { juce::Desktop::getInstance().getMainMouseSource(), position,
+                 juce::ModifierKeys (juce::ModifierKeys::leftButtonModifier),
+                 juce::MouseInputSource::defaultPressure, juce::MouseInputSource::defaultOrientation,
+                 juce::MouseInputSource::defaultRotation, juce::MouseInputSource::defaultTiltX,
+                 juce::MouseInputSource::defaultTiltY, &component, &component, now, downPosition, now,
+                 numClicks, wasDragged };
+    }
+} // namespace
+
+void pressAndRelease (juce::Component& component)
+{
+    const auto centre = component.getLocalBounds().getCentre().toFloat();
+    component.mouseDown (mouseEvent (component, centre, centre, 1, false));
+    component.mouseUp (mouseEvent (component, centre, centre, 1, false));
+}
+
+void dragVertically (juce::Component& component, std::initializer_list<float> offsets)
+{
+    const auto centre = component.getLocalBounds().getCentre().toFloat();
+    component.mouseDown (mouseEvent (component, centre, centre, 1, false));
+
+    auto position = centre;
+    for (auto offset : offsets)
+    {
+        position = centre.translated (0.0f, offset);
+        component.mouseDrag (mouseEvent (component, position, centre, 1, true));
+    }
+
+    component.mouseUp (mouseEvent (component, position, centre, 1, true));
+}
+
+void doubleClick (juce::Component& component)
+{
+    const auto centre = component.getLocalBounds().getCentre().toFloat();
+    component.mouseDoubleClick (mouseEvent (component, centre, centre, 2, false));
+}
+
+juce::Image snapshot (juce::Component& component)
+{
+    return component.createComponentSnapshot (component.getLocalBounds(), true, 1.0f);
+}
+
+} // namespace testing
+
+namespace testing
+{
+
+juce::String outline (const RecordingListener& listener)
+{
+    juce::StringArray parts;
+
+    for (const auto& e : listener.events)
+    {
+        switch (e.kind)
+        {
+            case RecordingListener::Event::gestureStart: parts.add ("<" + juce::String (e.index)); break;
+            case RecordingListener::Event::gestureEnd:   parts.add (">" + juce::String (e.index)); break;
+            case RecordingListener::Event::value:        parts.add (juce::String (e.index) + "=" + juce::String (e.newValue)); break;
+        }
+    }
+
+    return parts.joinIntoString (" ");
+}
+
+} // namespace testing

@@ -63,3 +63,32 @@ void processWithMidi (juce::AudioProcessor&, const juce::MidiBuffer& midi, int n
 void setParameter (ZentovaAudioProcessor&, int index, float value);
 
 } // namespace testing
+
+//==============================================================================
+// Editor input without a window: synthesised mouse events delivered straight to a
+// component, as the framework would deliver a user's press, drag and release.
+namespace testing
+{
+
+/** Press and release at the component's centre without moving (a click). */
+void pressAndRelease (juce::Component&);
+
+/** Press at the centre, drag to each vertical offset in turn (negative is up), release. */
+void dragVertically (juce::Component&, std::initializer_list<float> offsets);
+
+/** The double-click that the framework sends after a second press. */
+void doubleClick (juce::Component&);
+
+/** The component and its children painted into an image of its own size. */
+juce::Image snapshot (juce::Component&);
+
+} // namespace testing
+
+namespace testing
+{
+
+/** The recorded host traffic in short: "<i" gesture start, "i=v" value, ">i" gesture end,
+    separated by spaces; e.g. "<15 15=1 >15" for a toggle switched on. */
+juce::String outline (const RecordingListener&);
+
+} // namespace testing

@@ -1,0 +1,165 @@
+#include "TestHelpers.h"
+
+#include <gtest/gtest.h>
+
+JUCE_BEGIN_IGNORE_WARNINGS_GCC_LIKE ("-Wdeprecated-declarations")
+
+namespace
+{
+    using P = ZentovaAudioProcessor;
+
+    void requestIndex (P& p, int index)
+    {
+        p.currentPresetIndex = index;
+        p.presetIndexPending = true;
+        testing::processSilence (p, 8, 8);
+    }
+}
+
+TEST (PresetFolder, IsCreatedWithItsParentsWhenMissing)
+{
+    testing::TemporaryHome home;
+    ASSERT_FALSE (home.folder().getChildFile ("Library").exists());
+
+    P p;
+    EXPECT_TRUE (home.presetFolder().isDirectory());
+    EXPECT_EQ (p.presetManager.presetFolderPath, home.presetFolder().getFullPathName() + "/");
+    EXPECT_EQ (p.presetManager.presetExtension, "tqz");
+    EXPECT_TRUE (p.presetManager.presetNames.get().isEmpty());
+}
+
+TEST (PresetFolder, ListsPresetFilesOnly)
+{
+    testing::TemporaryHome home;
+    const auto folder = home.presetFolder();
+    folder.createDirectory();
+    for (const auto* name : { "Bass.tqz", "Lead Line.TQZ", "notes.txt", "two.dots.tqz", ".tqz" })
+        folder.getChildFile (name).replaceWithText ("x");
+    folder.getChildFile ("x.tqz").createDirectory();
+    folder.getChildFile ("sub").createDirectory();
+    folder.getChildFile ("sub/Deep.tqz").replaceWithText ("x");
+
+    P p;
+    auto names = p.presetManager.presetNames.get();
+    names.sort (false);
+
+    EXPECT_EQ (names, juce::StringArray ({ ".tqz", "Bass", "Lead Line", "two.dots" }));
+    EXPECT_EQ (p.presetMenuNames.get(), p.presetManager.presetNames.get());
+    EXPECT_TRUE (p.presetListChanged.load());
+}
+
+TEST (PresetRequests, IndexResolvesAgainstTheList)
+{
+    testing::TemporaryHome home;
+    home.presetFolder().createDirectory();
+    for (const auto* name : { "A.tqz", "B.tqz", "C.tqz" })
+        home.presetFolder().getChildFile (name).replaceWithText ("x");
+
+    P p;
+    const auto names = p.presetManager.presetNames.get();
+    const auto pathOf = [&] (int i) { return p.presetManager.presetFolderPath + "/" + names[i] + ".tqz"; };
+
+    struct Case { int index; bool requests; int expectedEntry; };
+    const Case cases[] = { { 0, true, 0 }, { 2, true, 2 }, { 5, true, 2 }, { 127, true, 2 }, { -1, false, 0 } };
+
+    for (const auto& c : cases)
+    {
+        p.presetFilePending = false;
+        requestIndex (p, c.index);
+
+        EXPECT_FALSE (p.presetIndexPending.load()) << c.index;
+        EXPECT_EQ (p.presetFilePending.load(), c.requests) << c.index;
+        EXPECT_EQ (p.currentPresetIndex.load(), c.index);
+        if (c.requests)
+        {
+            EXPECT_EQ (p.pendingPresetPath.get(), pathOf (c.expectedEntry)) << c.index;
+            EXPECT_TRUE (juce::File (p.pendingPresetPath.get()).existsAsFile());
+        }
+    }
+}
+
+TEST (PresetRequests, EmptyListRequestsNothing)
+{
+    testing::TemporaryHome home;
+    P p;
+    requestIndex (p, 0);
+    EXPECT_FALSE (p.presetIndexPending.load());
+    EXPECT_FALSE (p.presetFilePending.load());
+}
+
+TEST (PresetRequests, LastFileRequestWins)
+{
+    P p;
+    p.loadPresetFromFile ("/tmp/one.tqz");
+    p.loadPresetFromFile ("/tmp/two.tqz");
+    EXPECT_TRUE (p.presetFilePending.load());
+    EXPECT_EQ (p.pendingPresetPath.get(), "/tmp/two.tqz");
+}
+
+TEST (PresetRequests, RescanKeepsBothListsAlike)
+{
+    testing::TemporaryHome home;
+    P p;
+    p.presetListChanged = false;
+    home.presetFolder().getChildFile ("New.tqz").replaceWithText ("x");
+
+    p.rescanPresets();
+    EXPECT_EQ (p.presetManager.presetNames.get(), juce::StringArray ("New"));
+    EXPECT_EQ (p.presetMenuNames.get(), juce::StringArray ("New"));
+    EXPECT_TRUE (p.presetListChanged.load());
+}
+
+//==============================================================================
+TEST (SampleRate, SmootherCoefficients)
+{
+    struct Case { double rate; float coefficient; };
+    const Case cases[] = { { 48000, 0.99990811f }, { 88200, 0.99994999f }, { 96000, 0.99995405f },
+                           { 22050, 0.99980000f }, { 44100, 0.9999f } };
+
+    P p;
+    for (const auto& c : cases)
+    {
+        p.prepareToPlay (c.rate, 512);
+        for (auto* smoother : p.parameterSmoothers)
+        {
+            EXPECT_NEAR (smoother->coefficient, c.coefficient, 1.0e-7f) << c.rate;
+            EXPECT_EQ (smoother->complement, 1.0f - smoother->coefficient);
+        }
+    }
+    EXPECT_EQ (p.parameterSmoothers[0]->coefficient, 0.9999f);
+}
+
+TEST (SampleRate, RateChangeRescalesAndEveryCallClears)
+{
+    P p;
+    const int delayLength = p.mainDelay[0]->length;
+    const int stutterCapacity = p.stutterUnit[0]->capacity;
+
+    juce::AudioBuffer<float> noise (2, 512);
+    juce::MidiBuffer midi;
+    for (int block = 0; block < 20; ++block)
+    {
+        for (int c = 0; c < 2; ++c)
+            for (int i = 0; i < 512; ++i)
+                noise.setSample (c, i, 0.5f);
+        p.processBlock (noise, midi);
+    }
+
+    p.prepareToPlay (44100.0, 512);   // same rate: only clears
+    EXPECT_EQ (p.mainDelay[0]->length, delayLength);
+    EXPECT_EQ (p.parameterSmoothers[0]->coefficient, 0.9999f);
+    EXPECT_EQ (p.feedbackFilter[0]->low, 0.0);
+    EXPECT_EQ (p.mainDelay[1]->writeIndex, 0);
+
+    p.prepareToPlay (48000.0, 512);
+    EXPECT_EQ (p.mainDelay[0]->length, (int) (delayLength * 48000.0 / 44100.0 + 1));
+    EXPECT_EQ (p.stutterUnit[1]->capacity, (int) (stutterCapacity * 48000.0 / 44100.0));
+
+    const int lengthAt48k = p.mainDelay[0]->length;
+    const float coefficientAt48k = p.parameterSmoothers[2]->coefficient;
+    p.prepareToPlay (48000.0, 256);
+    EXPECT_EQ (p.mainDelay[0]->length, lengthAt48k);
+    EXPECT_EQ (p.parameterSmoothers[2]->coefficient, coefficientAt48k);
+}
+
+JUCE_END_IGNORE_WARNINGS_GCC_LIKE
