@@ -1,4 +1,6 @@
-# Sanitizer flags shared by the plug-in and every test program.
+# Sanitizer and fuzzing flags shared by the plug-in's code and the programs that
+# test it. These are test-only builds: there the crash handler stays out of the
+# way so the sanitizers report what they find.
 function(corvanteel_apply_sanitizers target)
     if(CORVANTEEL_SANITIZE)
         target_compile_options(${target} PUBLIC -fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=undefined)
@@ -7,5 +9,12 @@ function(corvanteel_apply_sanitizers target)
     if(CORVANTEEL_TSAN)
         target_compile_options(${target} PUBLIC -fsanitize=thread -fno-omit-frame-pointer)
         target_link_options(${target} PUBLIC -fsanitize=thread)
+    endif()
+    if(CORVANTEEL_FUZZ)
+        target_compile_options(${target} PUBLIC -fsanitize=fuzzer-no-link,address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=undefined)
+        target_link_options(${target} PUBLIC -fsanitize=address,undefined)
+    endif()
+    if(CORVANTEEL_SANITIZE OR CORVANTEEL_TSAN OR CORVANTEEL_FUZZ)
+        target_compile_definitions(${target} PUBLIC CORVANTEEL_NO_CRASH_HANDLER=1)
     endif()
 endfunction()

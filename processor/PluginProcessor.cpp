@@ -1,9 +1,12 @@
 #include "PluginProcessor.h"
 
+#include "editor/PluginEditor.h"
 #include "lib/velmo_juce_numberText.h"
+#include "lib/velmo_juce_safeText.h"
 #include "processor/CrashLog.h"
 
 #include <cmath>
+#include <cstring>
 
 // The processor implements JUCE's index-based parameter interface, which JUCE
 // marks deprecated; hosts, sessions and presets rely on its indices.
@@ -59,6 +62,52 @@ namespace
     }
 
     int truncated (float value) noexcept    { return (int) value; }
+
+    // What JUCE's PropertiesFile will read without tripping over its input: XML
+    // as well-formed UTF-8, or its binary forms (plain or GZIP) whose key and value
+    // texts are well-formed UTF-8.
+    bool isReadablePropertiesFile (const juce::File& file)
+    {
+        constexpr juce::int64 largestSensibleFile = 1 << 20;
+        juce::MemoryBlock content;
+
+        if (file.getSize() > largestSensibleFile || ! file.loadFileAsData (content))
+            return false;
+
+        const auto* bytes = static_cast<const uint8_t*> (content.getData());
+        const auto magic = content.getSize() >= 4 ? juce::ByteOrder::littleEndianInt (bytes) : 0u;
+
+        if (magic == juce::ByteOrder::makeInt ('C', 'P', 'R', 'P'))
+        {
+            juce::MemoryInputStream compressed (bytes + 4, content.getSize() - 4, false);
+            juce::GZIPDecompressorInputStream gzip (compressed);
+            juce::MemoryBlock plain ("PROP", 4);
+            {
+                juce::MemoryOutputStream out (plain, true);
+                out.writeFromInputStream (gzip, largestSensibleFile);
+            }
+            content = std::move (plain);
+            bytes = static_cast<const uint8_t*> (content.getData());
+        }
+        else if (magic != juce::ByteOrder::makeInt ('P', 'R', 'O', 'P'))
+        {
+            return velmoLib::isValidUtf8 (bytes, content.getSize());
+        }
+
+        // Binary: a value count, then zero-terminated key and value texts.
+        for (size_t start = juce::jmin ((size_t) 8, content.getSize()); start < content.getSize();)
+        {
+            const auto* zero = static_cast<const uint8_t*> (std::memchr (bytes + start, 0, content.getSize() - start));
+            const size_t end = zero != nullptr ? (size_t) (zero - bytes) : content.getSize();
+
+            if (! velmoLib::isValidUtf8 (bytes + start, end - start))
+                return false;
+
+            start = end + 1;
+        }
+
+        return true;
+    }
 }
 
 //==============================================================================
@@ -95,6 +144,9 @@ ZentovaAudioProcessor::ZentovaAudioProcessor()
 
     for (auto& value : scopeHistory)
         value.store (0.0f, std::memory_order_relaxed);
+
+    if (wrapperType == wrapperType_Standalone)
+        standaloneTermination = std::make_unique<StandaloneTermination>();
 }
 
 ZentovaAudioProcessor::~ZentovaAudioProcessor()
@@ -165,7 +217,7 @@ bool ZentovaAudioProcessor::hasEditor() const                                   
 
 juce::AudioProcessorEditor* ZentovaAudioProcessor::createEditor()
 {
-    return new juce::GenericAudioProcessorEditor (*this);
+    return new ZentovaAudioProcessorEditor (*this);
 }
 
 int ZentovaAudioProcessor::getNumPrograms()                                      { return 0; }
@@ -675,10 +727,20 @@ void ZentovaAudioProcessor::getStateInformation (juce::MemoryBlock& destData)
 
 void ZentovaAudioProcessor::setStateInformation (const void* data, int sizeInBytes)
 {
-    if (data == nullptr)
+    // JUCE's getXmlFromBinary layout, read here with the text checked before it
+    // is parsed: hosts hand over whatever bytes their session file holds.
+    if (data == nullptr || sizeInBytes < 9)
         return;
 
-    const auto xml = getXmlFromBinary (data, sizeInBytes);
+    const auto* bytes = static_cast<const uint8_t*> (data);
+    if (juce::ByteOrder::littleEndianInt (bytes) != stateMagicNumber)
+        return;
+
+    const auto length = (int32_t) juce::ByteOrder::littleEndianInt (bytes + 4);
+    if (length <= 0)
+        return;
+
+    const auto xml = velmoLib::parseXmlText (bytes + 8, (size_t) juce::jmin (sizeInBytes - 8, (int) length));
 
     if (xml == nullptr || ! xml->getTagName().equalsIgnoreCase (stateTag))
         return;
@@ -722,6 +784,11 @@ void ZentovaAudioProcessor::readPreferences()
     // bindings live in one known place.
     const auto file = juce::File::getSpecialLocation (juce::File::userHomeDirectory)
                           .getChildFile ("Library/Application Support/Pendrawquiller/Corvanteel.prefs");
+
+    // A damaged file would be rewritten whole by the destructor anyway; removing
+    // it first keeps JUCE's reader away from text it cannot read safely.
+    if (file.existsAsFile() && ! isReadablePropertiesFile (file))
+        file.deleteFile();
     preferencesFile = std::make_unique<juce::PropertiesFile> (file, preferencesOptions());
 
     for (auto* parameter : pluginParameters)

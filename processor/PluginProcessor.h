@@ -8,6 +8,7 @@
 #include "lib/velmo_juce_svf.h"
 #include "lib/velmo_juce_syncDelayNoFeed.h"
 #include "processor/ParameterSmoother.h"
+#include "processor/StandaloneTermination.h"
 
 #include <juce_audio_processors/juce_audio_processors.h>
 #include <juce_data_structures/juce_data_structures.h>
@@ -188,6 +189,7 @@ private:
 
     juce::String formatStateXml() const;
 
+    std::unique_ptr<StandaloneTermination> standaloneTermination;
     BlockSettings blockSettings;
     juce::MidiBufferIterator midiCursor;
     float lastOutLevel = 0.0f;

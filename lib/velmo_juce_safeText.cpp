@@ -1,0 +1,61 @@
+#include "velmo_juce_safeText.h"
+
+#include <cstring>
+
+namespace velmoLib
+{
+
+bool isValidUtf8 (const void* data, size_t numBytes) noexcept
+{
+    const auto* bytes = static_cast<const uint8_t*> (data);
+    size_t i = 0;
+
+    while (i < numBytes)
+    {
+        const uint8_t lead = bytes[i++];
+
+        if (lead < 0x80)
+            continue;
+
+        size_t extra = 0;
+        if ((lead & 0xe0) == 0xc0)       extra = 1;
+        else if ((lead & 0xf0) == 0xe0)  extra = 2;
+        else if ((lead & 0xf8) == 0xf0 && lead <= 0xf4)  extra = 3;
+        else                             return false;
+
+        if (numBytes - i < extra)
+            return false;
+
+        for (size_t k = 0; k < extra; ++k)
+            if ((bytes[i++] & 0xc0) != 0x80)
+                return false;
+    }
+
+    return true;
+}
+
+std::unique_ptr<juce::XmlElement> parseXmlText (const void* data, size_t numBytes)
+{
+    if (data == nullptr)
+        return {};
+
+    const auto* text = static_cast<const char*> (data);
+    const auto* zero = static_cast<const char*> (std::memchr (text, 0, numBytes));
+    const auto length = zero != nullptr ? (size_t) (zero - text) : numBytes;
+
+    if (length == 0 || length > (size_t) std::numeric_limits<int>::max() || ! isValidUtf8 (text, length))
+        return {};
+
+    return juce::parseXML (juce::String::fromUTF8 (text, (int) length));
+}
+
+std::unique_ptr<juce::XmlElement> parseXmlFile (const juce::File& file)
+{
+    juce::MemoryBlock content;
+    if (! file.loadFileAsData (content))
+        return {};
+
+    return parseXmlText (content.getData(), content.getSize());
+}
+
+} // namespace velmoLib

@@ -1,0 +1,22 @@
+#pragma once
+
+#include <juce_core/juce_core.h>
+
+#include <memory>
+
+namespace velmoLib
+{
+
+/** True when the bytes are well-formed UTF-8. JUCE's strings trust their bytes:
+    a truncated or malformed sequence makes its text readers step past the end of
+    the buffer, so text from files and hosts is checked before JUCE parses it. */
+bool isValidUtf8 (const void* data, size_t numBytes) noexcept;
+
+/** Parses XML text from untrusted bytes: the text ends at the first zero byte,
+    and empty, malformed UTF-8 or unparsable text gives nullptr. */
+std::unique_ptr<juce::XmlElement> parseXmlText (const void* data, size_t numBytes);
+
+/** The same for a whole file (nullptr when it cannot be read). */
+std::unique_ptr<juce::XmlElement> parseXmlFile (const juce::File& file);
+
+} // namespace velmoLib
