@@ -168,3 +168,106 @@ juce::String outline (const RecordingListener& listener)
 }
 
 } // namespace testing
+
+namespace testing
+{
+
+namespace
+{
+    void check (juce::StringArray& faults, bool ok, const char* what)
+    {
+        if (! ok)
+            faults.add (what);
+    }
+} // namespace
+
+juce::String knobSetUpFaults (juce::Slider& knob, juce::Colour accent)
+{
+    juce::StringArray faults;
+    check (faults, knob.getName().isEmpty(), "name");
+    check (faults, knob.getMinimum() == 0.0 && knob.getMaximum() == 1.0, "range");
+    check (faults, knob.getInterval() == 0.001, "interval");
+    check (faults, knob.getSliderStyle() == juce::Slider::RotaryVerticalDrag, "style");
+    check (faults, knob.getTextBoxPosition() == juce::Slider::NoTextBox, "text box");
+    check (faults, knob.getTextBoxWidth() == 80 && knob.getTextBoxHeight() == 20, "text box size");
+    check (faults, knob.isTextBoxEditable(), "text box read-only");
+    const auto rotary = knob.getRotaryParameters();
+    check (faults, juce::approximatelyEqual (rotary.startAngleRadians, 1.2f * juce::MathConstants<float>::pi)
+                    && juce::approximatelyEqual (rotary.endAngleRadians, 2.8f * juce::MathConstants<float>::pi), "angles");
+    check (faults, knob.findColour (juce::Slider::backgroundColourId) == juce::Colour (0xff000000), "background");
+    check (faults, knob.findColour (juce::Slider::thumbColourId) == accent, "thumb");
+    check (faults, knob.findColour (juce::Slider::trackColourId) == accent, "track");
+    check (faults, knob.findColour (juce::Slider::rotarySliderFillColourId) == accent, "fill");
+    check (faults, knob.findColour (juce::Slider::rotarySliderOutlineColourId) == juce::Colour (0xffaeaeae), "outline");
+    check (faults, ! knob.isDoubleClickReturnEnabled(), "double-click return before the first refresh");
+    return faults.joinIntoString (", ");
+}
+
+juce::String captionSetUpFaults (juce::Label& caption, const juce::String& text)
+{
+    juce::StringArray faults;
+    check (faults, caption.getName().isEmpty(), "name");
+    check (faults, caption.getText() == text, "text");
+    check (faults, juce::approximatelyEqual (caption.getFont().getHeight(), 12.0f) && caption.getFont().getStyleFlags() == 0, "font");
+    check (faults, caption.getJustificationType() == juce::Justification (juce::Justification::centred), "justification");
+    check (faults, ! caption.isEditableOnSingleClick() && ! caption.isEditableOnDoubleClick(), "editable");
+    check (faults, ! caption.getWantsKeyboardFocus(), "focus");
+    check (faults, caption.findColour (juce::Label::textColourId) == juce::Colour (0xffaeaeae), "text colour");
+    check (faults, caption.findColour (juce::TextEditor::textColourId) == juce::Colour (0xff000000), "editor text");
+    check (faults, caption.findColour (juce::TextEditor::backgroundColourId) == juce::Colour (0x00000000), "editor background");
+    return faults.joinIntoString (", ");
+}
+
+juce::String toggleSetUpFaults (juce::Button& toggle, const juce::String& componentName, const juce::String& text)
+{
+    juce::StringArray faults;
+    check (faults, toggle.getName() == componentName, "name");
+    check (faults, toggle.getButtonText() == text, "text");
+    check (faults, toggle.getTooltip().isEmpty(), "tooltip");
+    check (faults, toggle.getClickingTogglesState(), "clicking toggles");
+    check (faults, ! toggle.getWantsKeyboardFocus(), "focus");
+    check (faults, toggle.findColour (juce::TextButton::buttonColourId) == juce::Colour (0xffaeaeae), "button colour");
+    check (faults, toggle.findColour (juce::TextButton::buttonOnColourId) == juce::Colour (0xffaeaeae), "on colour");
+    check (faults, toggle.findColour (juce::TextButton::textColourOnId) == juce::Colour (0xff000000), "text on");
+    check (faults, toggle.findColour (juce::TextButton::textColourOffId) == juce::Colour (0xffaeaeae), "text off");
+    return faults.joinIntoString (", ");
+}
+
+bool noParameterLearnt (ZentovaAudioProcessor& processor, int expectedController)
+{
+    for (auto* parameter : processor.pluginParameters)
+        if (parameter->learnArmed.load() || parameter->midiCC.load() != expectedController)
+            return false;
+
+    return true;
+}
+
+} // namespace testing
+
+namespace testing
+{
+
+bool nearColour (juce::Colour actual, juce::Colour expected, int tolerance)
+{
+    auto near = [tolerance] (int a, int b) { return std::abs (a - b) <= tolerance; };
+    return near (actual.getAlpha(), expected.getAlpha()) && near (actual.getRed(), expected.getRed())
+        && near (actual.getGreen(), expected.getGreen()) && near (actual.getBlue(), expected.getBlue());
+}
+
+float knobHubExtent (const juce::Image& image, juce::Point<int> knobCentre, float knobRadius)
+{
+    const float hubBrightness = juce::Colour (0xffaeaeae).getBrightness();
+
+    // At either end of its travel the pointer runs 36 degrees off straight down and
+    // crosses this column within 0.2 r of the centre, where the hub is solid anyway;
+    // the rows summed end inside the black body, well short of the outer ring.
+    const int firstRow = (int) std::ceil (0.25f * knobRadius);
+    auto extent = (float) firstRow;
+
+    for (int row = firstRow; row < (int) (0.7f * knobRadius); ++row)
+        extent += image.getPixelAt (knobCentre.x, knobCentre.y + row).getBrightness() / hubBrightness;
+
+    return extent;
+}
+
+} // namespace testing

@@ -92,3 +92,40 @@ namespace testing
 juce::String outline (const RecordingListener&);
 
 } // namespace testing
+
+namespace testing
+{
+
+/** An editor section on its own, wired to a fresh processor whose host traffic is recorded. */
+template <typename Section>
+struct SectionFixture
+{
+    SectionFixture() { section.ownerProcessor = &processor; }
+
+    ZentovaAudioProcessor processor;
+    Section section;
+    RecordingListener host { processor };
+};
+
+/** What differs from the common set-ups of a knob, a caption and a toggle; empty when none. */
+juce::String knobSetUpFaults (juce::Slider&, juce::Colour accent);
+juce::String captionSetUpFaults (juce::Label&, const juce::String& text);
+juce::String toggleSetUpFaults (juce::Button&, const juce::String& componentName, const juce::String& text);
+
+/** True when every parameter's MIDI learn state is as a fresh processor has it. */
+bool noParameterLearnt (ZentovaAudioProcessor&, int expectedController = -1);
+
+} // namespace testing
+
+namespace testing
+{
+
+/** True when every channel, alpha included, is within tolerance of the expected colour. */
+bool nearColour (juce::Colour actual, juce::Colour expected, int tolerance = 2);
+
+/** How far a knob's grey hub reaches below its centre, from the hub's coverage of the
+    pixel column right of the centre, in the knob's lower gap where the arc never is.
+    The look draws the hub at 0.5 r on large knobs and 0.45 r on small ones. */
+float knobHubExtent (const juce::Image&, juce::Point<int> knobCentre, float knobRadius);
+
+} // namespace testing

@@ -1,0 +1,120 @@
+#include "DelayComponent.h"
+
+#include "editor/SectionControls.h"
+#include "editor/ZentovaLook.h"
+#include "processor/PluginProcessor.h"
+
+namespace
+{
+using P = ZentovaAudioProcessor;
+using S = DelayComponent;
+using Palette = ZentovaLook::Palette;
+
+const sectionControls::ToggleRow<S> toggles[] {
+    { &S::syncButton,    "sync button",     "SYNC",    { 15, 110, 60, 20 },  P::syncIndex },
+    { &S::pingOutButton, "ping out button", "PING->O", { 175, 110, 60, 20 }, P::pingOutIndex },
+};
+
+// TIME's index here is its unsynced one; drivenIndex() swaps in Division while Sync is on.
+const sectionControls::KnobRow<S> knobs[] {
+    { &S::timeSlider, &S::timeLabel, "TIME", { 25, 35, 40, 40 },  { 25, 85, 40, 12 },  P::timeIndex,             Palette::blue },
+    { &S::feedSlider, &S::feedLabel, "FEED", { 105, 35, 40, 40 }, { 105, 85, 40, 12 }, P::feedbackIndex,         Palette::blue },
+    { &S::sepSlider,  &S::sepLabel,  "SEP",  { 185, 35, 40, 40 }, { 185, 85, 40, 12 }, P::stereoSeparationIndex, Palette::blue },
+};
+
+int timeIndexFor (ZentovaAudioProcessor& processor)
+{
+    return sectionControls::valueOf (processor, P::syncIndex) != 0.0f ? P::divisionIndex : P::timeIndex;
+}
+} // namespace
+
+DelayComponent::DelayComponent()
+{
+    sectionControls::createToggles (*this, toggles);
+    sectionControls::createKnobs (*this, knobs);
+
+    setSize (ZentovaLook::Layout::sectionWidth, ZentovaLook::Layout::sectionHeight);
+    sectionControls::finishToggles (*this, toggles);
+    firstUpdate = true;
+}
+
+DelayComponent::~DelayComponent()
+{
+    syncButton = nullptr;
+    pingOutButton = nullptr;
+    timeSlider = nullptr;
+    timeLabel = nullptr;
+    feedSlider = nullptr;
+    feedLabel = nullptr;
+    sepSlider = nullptr;
+    sepLabel = nullptr;
+}
+
+void DelayComponent::paint (juce::Graphics& g)
+{
+    sectionControls::paintTitleBar (g, "DELAY");
+}
+
+void DelayComponent::resized()
+{
+    sectionControls::placeToggles (*this, toggles);
+    sectionControls::placeKnobs (*this, knobs);
+}
+
+int DelayComponent::drivenIndex (const juce::Slider* slider) const
+{
+    // Decided afresh by every handler call: Sync may have changed since the last
+    // refresh (SYNC, the host, MIDI or a preset).
+    if (slider == timeSlider.get())
+        return timeIndexFor (*ownerProcessor);
+
+    return sectionControls::knobIndex (*this, knobs, slider);
+}
+
+void DelayComponent::sliderDragStarted (juce::Slider* slider)
+{
+    sectionControls::beginGesture (*ownerProcessor, drivenIndex (slider));
+}
+
+void DelayComponent::sliderDragEnded (juce::Slider* slider)
+{
+    sectionControls::endGesture (*ownerProcessor, drivenIndex (slider));
+}
+
+void DelayComponent::buttonClicked (juce::Button* button)
+{
+    sectionControls::sendSwitch (*ownerProcessor, sectionControls::toggleIndex (*this, toggles, button),
+                                 button->getToggleState());
+}
+
+void DelayComponent::sliderValueChanged (juce::Slider* slider)
+{
+    const int index = drivenIndex (slider);
+    sectionControls::sendValue (*ownerProcessor, index, (float) slider->getValue());
+}
+
+void DelayComponent::refreshFromProcessor()
+{
+    auto& processor = *ownerProcessor;
+
+    // TIME's double-click target follows Sync, so it is set on every call instead.
+    if (firstUpdate)
+    {
+        sectionControls::setDoubleClickDefault (*feedSlider, processor, P::feedbackIndex);
+        sectionControls::setDoubleClickDefault (*sepSlider, processor, P::stereoSeparationIndex);
+        firstUpdate = false;
+    }
+
+    sectionControls::showSwitch (*pingOutButton, processor, P::pingOutIndex);
+
+    // One read of Sync serves the button and TIME, so the two always agree.
+    const bool synced = sectionControls::valueOf (processor, P::syncIndex) != 0.0f;
+    syncButton->setToggleState (synced, juce::dontSendNotification);
+
+    const int timeIndex = synced ? P::divisionIndex : P::timeIndex;
+    sectionControls::setDoubleClickDefault (*timeSlider, processor, timeIndex);
+    sectionControls::showValue (*timeSlider, processor, timeIndex);
+
+    sectionControls::showValue (*feedSlider, processor, P::feedbackIndex);
+    sectionControls::showValue (*sepSlider, processor, P::stereoSeparationIndex);
+}

@@ -1,0 +1,122 @@
+#include "ModulationComponent.h"
+
+#include "editor/SectionControls.h"
+#include "editor/ZentovaLook.h"
+#include "processor/PluginProcessor.h"
+
+namespace
+{
+using P = ZentovaAudioProcessor;
+using S = ModulationComponent;
+using Palette = ZentovaLook::Palette;
+
+const sectionControls::KnobRow<S> knobs[] {
+    { &S::modFxRateSlider, &S::modFxRateLabel, "RATE",  { 25, 35, 40, 40 },  { 25, 85, 40, 12 },  P::modulationRateIndex,   Palette::green },
+    { &S::depthSlider,     &S::depthLabel,     "DEPTH", { 185, 35, 40, 40 }, { 185, 85, 40, 12 }, P::modulationAmountIndex, Palette::green },
+};
+
+const juce::Rectangle<int> modeBoxBounds { 85, 112, 80, 18 };
+
+// Item ids 1, 2, 3 at positions 0, 1, 2: a position times 0.5 is the normalised
+// Rate_Mode value, whose steps 0, 1, 2 the processor reads.
+const char* const modeItems[] { "x 1", "/ 10", "x 10" };
+constexpr float rateModeStep = 0.5f;
+} // namespace
+
+ModulationComponent::ModulationComponent()
+{
+    modeBox = std::make_unique<juce::ComboBox> ("mode box");
+    addAndMakeVisible (*modeBox);
+    modeBox->setEditableText (false);
+    modeBox->setJustificationType (juce::Justification::centred);
+    modeBox->setTextWhenNothingSelected (juce::String());
+    modeBox->setTextWhenNoChoicesAvailable (juce::translate ("(no choices)"));
+
+    int itemId = 1;
+    for (auto* item : modeItems)
+        modeBox->addItem (juce::translate (item), itemId++);
+
+    modeBox->addListener (this);
+
+    sectionControls::createKnobs (*this, knobs);
+
+    setSize (ZentovaLook::Layout::sectionWidth, ZentovaLook::Layout::sectionHeight);
+    firstUpdate = true;
+
+    // The look draws the box and its list; only the text colour is the box's own.
+    modeBox->setColour (juce::ComboBox::textColourId, juce::Colour (Palette::grey));
+    modeBox->setWantsKeyboardFocus (false);
+}
+
+ModulationComponent::~ModulationComponent()
+{
+    modeBox = nullptr;
+    modFxRateSlider = nullptr;
+    modFxRateLabel = nullptr;
+    depthSlider = nullptr;
+    depthLabel = nullptr;
+}
+
+void ModulationComponent::paint (juce::Graphics& g)
+{
+    sectionControls::paintTitleBar (g, "MOD FX");
+
+    // Connector from the RATE knob down to the box that sets its range.
+    g.setColour (juce::Colour (Palette::grey));
+    g.fillRect (124, 55, 1, 45);
+    g.setColour (juce::Colour (Palette::grey));
+    g.fillRect (70, 55, 55, 1);
+    g.setColour (juce::Colour (Palette::grey));
+    g.fillEllipse (70.0f, 52.0f, 6.0f, 6.0f);
+    g.setColour (juce::Colour (Palette::grey));
+    g.fillEllipse (121.0f, 100.0f, 6.0f, 6.0f);
+}
+
+void ModulationComponent::resized()
+{
+    modeBox->setBounds (modeBoxBounds);
+    sectionControls::placeKnobs (*this, knobs);
+}
+
+void ModulationComponent::sliderDragStarted (juce::Slider* slider)
+{
+    sectionControls::beginGesture (*ownerProcessor, sectionControls::knobIndex (*this, knobs, slider));
+}
+
+void ModulationComponent::sliderDragEnded (juce::Slider* slider)
+{
+    sectionControls::endGesture (*ownerProcessor, sectionControls::knobIndex (*this, knobs, slider));
+}
+
+void ModulationComponent::comboBoxChanged (juce::ComboBox* box)
+{
+    if (box != modeBox.get())
+        return;
+
+    // A pick from the list is one complete gesture, like a toggle click.
+    auto& processor = *ownerProcessor;
+    sectionControls::beginGesture (processor, P::rateModeIndex);
+    sectionControls::sendValue (processor, P::rateModeIndex, (float) box->getSelectedItemIndex() * rateModeStep);
+    sectionControls::endGesture (processor, P::rateModeIndex);
+}
+
+void ModulationComponent::sliderValueChanged (juce::Slider* slider)
+{
+    sectionControls::sendValue (*ownerProcessor, sectionControls::knobIndex (*this, knobs, slider),
+                                (float) slider->getValue());
+}
+
+void ModulationComponent::refreshFromProcessor()
+{
+    if (firstUpdate)
+    {
+        sectionControls::setDoubleClickDefaults (*this, knobs);
+        firstUpdate = false;
+    }
+
+    sectionControls::showValues (*this, knobs);
+
+    // Truncation toward zero: below 0.5 is "x 1", from 0.5 "/ 10", only 1.0 is "x 10".
+    const auto mode = (int) (2.0f * sectionControls::valueOf (*ownerProcessor, P::rateModeIndex));
+    modeBox->setSelectedItemIndex (mode, juce::dontSendNotification);
+}

@@ -1,0 +1,41 @@
+#pragma once
+
+#include <juce_gui_basics/juce_gui_basics.h>
+
+#include <memory>
+
+class ZentovaAudioProcessor;
+
+/** The MOD FX section: rate and depth of the cross-modulated short delay, and
+    the mode box that scales the rate by 1, 1/10 or 10. */
+class ModulationComponent : public juce::Component,
+                            public juce::ComboBox::Listener,
+                            public juce::Slider::Listener
+{
+public:
+    ModulationComponent();
+    ~ModulationComponent() override;
+
+    void paint (juce::Graphics&) override;
+    void resized() override;
+
+    void sliderDragStarted (juce::Slider*) override;
+    void sliderDragEnded (juce::Slider*) override;
+    void comboBoxChanged (juce::ComboBox*) override;
+    void sliderValueChanged (juce::Slider*) override;
+
+    /** Brings the knobs and the mode box into line with the processor, without notification. */
+    void refreshFromProcessor();
+
+    ZentovaAudioProcessor* ownerProcessor = nullptr;
+    bool firstUpdate = true;
+
+    std::unique_ptr<juce::ComboBox> modeBox;
+    std::unique_ptr<juce::Slider> modFxRateSlider;
+    std::unique_ptr<juce::Label> modFxRateLabel;
+    std::unique_ptr<juce::Slider> depthSlider;
+    std::unique_ptr<juce::Label> depthLabel;
+
+private:
+    JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (ModulationComponent)
+};

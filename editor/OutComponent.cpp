@@ -1,0 +1,95 @@
+#include "OutComponent.h"
+
+#include "editor/SectionControls.h"
+#include "editor/ZentovaLook.h"
+#include "processor/PluginProcessor.h"
+
+namespace
+{
+using P = ZentovaAudioProcessor;
+using S = OutComponent;
+using Palette = ZentovaLook::Palette;
+
+// PANIC is no parameter: a click only raises the processor's one-shot request.
+const sectionControls::ToggleRow<S> toggles[] {
+    { &S::panicButton, "panic button", "PANIC", { 95, 110, 60, 20 }, sectionControls::noParameter },
+};
+
+const sectionControls::KnobRow<S> knobs[] {
+    { &S::dryWetSlider, &S::dryWetLabel, "D/W", { 25, 35, 40, 40 },  { 25, 85, 40, 12 },  P::dryWetIndex,   Palette::white },
+    { &S::levelSlider,  &S::levelLabel,  "LVL", { 185, 35, 40, 40 }, { 185, 85, 40, 12 }, P::outLevelIndex, Palette::white },
+};
+
+const juce::Rectangle<int> scopeBounds { 75, 45, 100, 26 };
+} // namespace
+
+OutComponent::OutComponent()
+{
+    sectionControls::createToggles (*this, toggles);
+    sectionControls::createKnobs (*this, knobs);
+    oscillComp = std::make_unique<OscillComp>();
+    addAndMakeVisible (*oscillComp);
+
+    setSize (ZentovaLook::Layout::sectionWidth, ZentovaLook::Layout::sectionHeight);
+    sectionControls::finishToggles (*this, toggles);
+    firstUpdate = true;
+}
+
+OutComponent::~OutComponent()
+{
+    panicButton = nullptr;
+    dryWetSlider = nullptr;
+    dryWetLabel = nullptr;
+    levelSlider = nullptr;
+    levelLabel = nullptr;
+    oscillComp = nullptr;
+}
+
+void OutComponent::paint (juce::Graphics& g)
+{
+    sectionControls::paintTitleBar (g, "OUT");
+}
+
+void OutComponent::resized()
+{
+    sectionControls::placeToggles (*this, toggles);
+    sectionControls::placeKnobs (*this, knobs);
+    oscillComp->setBounds (scopeBounds);
+}
+
+void OutComponent::sliderDragStarted (juce::Slider* slider)
+{
+    sectionControls::beginGesture (*ownerProcessor, sectionControls::knobIndex (*this, knobs, slider));
+}
+
+void OutComponent::sliderDragEnded (juce::Slider* slider)
+{
+    sectionControls::endGesture (*ownerProcessor, sectionControls::knobIndex (*this, knobs, slider));
+}
+
+void OutComponent::buttonClicked (juce::Button* button)
+{
+    // Whatever the button's state after the click: a click while a request is still
+    // pending merges with it, and the refresh shows the flag again.
+    if (button == panicButton.get())
+        ownerProcessor->panicRequested = true;
+}
+
+void OutComponent::sliderValueChanged (juce::Slider* slider)
+{
+    sectionControls::sendValue (*ownerProcessor, sectionControls::knobIndex (*this, knobs, slider),
+                                (float) slider->getValue());
+}
+
+void OutComponent::refreshFromProcessor()
+{
+    if (firstUpdate)
+    {
+        sectionControls::setDoubleClickDefaults (*this, knobs);
+        firstUpdate = false;
+    }
+
+    sectionControls::showValues (*this, knobs);
+    panicButton->setToggleState (ownerProcessor->panicRequested.load(), juce::dontSendNotification);
+    oscillComp->refreshFromProcessor();
+}
