@@ -97,7 +97,7 @@ public:
     /** Copies the parameter's name and display text into the last-touched strings. */
     void updateLastTouched (int index);
 
-    /** Sets the preferences file's location: tests use a temporary home. */
+    /** The options of the preferences file; its location is given explicitly. */
     static juce::PropertiesFile::Options preferencesOptions();
 
     //==============================================================================
