@@ -129,7 +129,6 @@ void MainPanel::updateFromPlugin()
     // step that changes parameters), then the preset name and the buttons.
     presetComponent->refreshFromProcessor();
 
-    // After the preset load, so a loaded file's name shows at once.
     paramDisplayComponent->refreshFromProcessor();
     midiComponent->refreshFromProcessor();
 }

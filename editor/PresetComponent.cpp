@@ -1,0 +1,266 @@
+#include "editor/PresetComponent.h"
+
+#include "editor/PresetFile.h"
+#include "editor/SectionControls.h"
+#include "editor/ZentovaLook.h"
+#include "processor/PluginProcessor.h"
+
+namespace
+{
+using S = PresetComponent;
+using Palette = ZentovaLook::Palette;
+using sectionControls::noParameter;
+
+// RANDOM drives Randomize, but as a trigger rather than through the section
+// protocol (see randomClicked), so no row carries a parameter. The preset box is
+// built between the two groups.
+const sectionControls::ToggleRow<S> buttonsAboveBox[] {
+    { &S::randomButton, "random button", "RANDOM", { 170, 110, 60, 20 }, noParameter },
+    { &S::loadButton,   "",              "LOAD",   { 95, 110, 60, 20 },  noParameter },
+    { &S::saveButton,   "save button",   "SAVE",   { 20, 110, 60, 20 },  noParameter },
+};
+
+const sectionControls::ToggleRow<S> steppingButtons[] {
+    { &S::previousButton, "", "<", { 20, 68, 30, 20 },  noParameter },
+    { &S::nextButton,     "", ">", { 200, 68, 30, 20 }, noParameter },
+};
+
+const juce::Rectangle<int> presetBoxBounds { 20, 35, 210, 20 };
+
+// The extension as the drop compares it: the part from the last dot of the file name.
+juce::String extensionOf (const juce::String& path)
+{
+    const auto dot = path.lastIndexOfChar ('.');
+    return dot > path.lastIndexOfChar (juce::File::getSeparatorChar()) ? path.substring (dot) : juce::String();
+}
+} // namespace
+
+PresetComponent::PresetComponent()
+{
+    sectionControls::createToggles (*this, buttonsAboveBox);
+
+    presetBox = std::make_unique<juce::ComboBox> ("Preset Box");
+    presetBox->setEditableText (false);
+    presetBox->setJustificationType (juce::Justification::centredLeft);
+    presetBox->setTextWhenNothingSelected (juce::translate ("Init"));
+    presetBox->setTextWhenNoChoicesAvailable (juce::translate ("(no choices)"));
+    presetBox->addListener (this);
+    addAndMakeVisible (*presetBox);
+
+    sectionControls::createToggles (*this, steppingButtons);
+
+    setSize (ZentovaLook::Layout::sectionWidth, ZentovaLook::Layout::sectionHeight);
+
+    presetBox->setColour (juce::ComboBox::textColourId, juce::Colour (Palette::grey));
+
+    // SAVE, "<" and ">" are toggles in look only: a click lights them until the
+    // next refresh turns them off again. LOAD is a plain push button.
+    for (auto* toggle : { randomButton.get(), saveButton.get(), previousButton.get(), nextButton.get() })
+        sectionControls::finishToggle (*toggle);
+
+    loadButton->setWantsKeyboardFocus (false);
+    presetBox->setWantsKeyboardFocus (false);
+
+    firstUpdate = true;
+}
+
+PresetComponent::~PresetComponent()
+{
+    fileChooser.reset();
+
+    randomButton.reset();
+    loadButton.reset();
+    saveButton.reset();
+    presetBox.reset();
+    previousButton.reset();
+    nextButton.reset();
+}
+
+void PresetComponent::paint (juce::Graphics& g)
+{
+    sectionControls::paintTitleBar (g, "PRESETS");
+}
+
+void PresetComponent::resized()
+{
+    sectionControls::placeToggles (*this, buttonsAboveBox);
+    presetBox->setBounds (presetBoxBounds);
+    sectionControls::placeToggles (*this, steppingButtons);
+}
+
+//==============================================================================
+bool PresetComponent::isInterestedInFileDrag (const juce::StringArray&)
+{
+    // The section is the editor's only drop target and takes every drag; what
+    // is not a preset file is ignored at the drop.
+    return true;
+}
+
+void PresetComponent::buttonClicked (juce::Button* button)
+{
+    if (button == randomButton.get())        randomClicked();
+    else if (button == loadButton.get())     launchLoadDialog();
+    else if (button == saveButton.get())     launchSaveDialog();
+    else if (button == previousButton.get()) stepPreset (false);
+    else if (button == nextButton.get())     stepPreset (true);
+}
+
+void PresetComponent::comboBoxChanged (juce::ComboBox* box)
+{
+    if (box != presetBox.get())
+        return;
+
+    // Also runs for the notice the box posts after a refill: it then asks again
+    // for the preset it shows, or for nothing (-1) when that name is not listed.
+    requestPresetIndex (presetBox->getSelectedId() - 1);
+    ownerProcessor->currentPresetName.set (presetBox->getText());
+}
+
+void PresetComponent::filesDropped (const juce::StringArray& files, int, int)
+{
+    const auto path = files[0];
+
+    if (extensionOf (path) == ".tqz")
+        ownerProcessor->loadPresetFromFile (juce::File (path).getFullPathName());
+}
+
+//==============================================================================
+void PresetComponent::randomClicked()
+{
+    constexpr int index = ZentovaAudioProcessor::randomizeIndex;
+
+    // A momentary trigger rather than an edit: no gesture, and the parameter
+    // display keeps the parameter touched before.
+    JUCE_BEGIN_IGNORE_WARNINGS_GCC_LIKE ("-Wdeprecated-declarations")
+    ownerProcessor->setParameterNotifyingHost (index, randomButton->getToggleState() ? 1.0f : 0.0f);
+    JUCE_END_IGNORE_WARNINGS_GCC_LIKE
+
+    auto& parameter = *ownerProcessor->pluginParameters.getUnchecked (index);
+
+    if (ownerProcessor->midiLearnActive.load())
+        parameter.learnArmed.store (true);
+
+    if (ownerProcessor->midiUnlearnActive.load())
+        parameter.midiCC.store (-1);
+}
+
+void PresetComponent::launchLoadDialog()
+{
+    fileChooser = std::make_unique<juce::FileChooser> (juce::translate ("Load Preset"),
+                                                       juce::File::getSpecialLocation (juce::File::userHomeDirectory),
+                                                       "*.tqz");
+
+    fileChooser->launchAsync (juce::FileBrowserComponent::openMode | juce::FileBrowserComponent::canSelectFiles,
+                              [this] (const juce::FileChooser& chooser) { loadChosenFile (chooser.getResult()); });
+}
+
+void PresetComponent::launchSaveDialog()
+{
+    fileChooser = std::make_unique<juce::FileChooser> (juce::translate ("Save Preset"), proposedSaveFile(), "*.tqz");
+
+    fileChooser->launchAsync (juce::FileBrowserComponent::saveMode
+                                  | juce::FileBrowserComponent::canSelectFiles
+                                  | juce::FileBrowserComponent::warnAboutOverwriting,
+                              [this] (const juce::FileChooser& chooser) { saveChosenFile (chooser.getResult()); });
+}
+
+juce::File PresetComponent::proposedSaveFile() const
+{
+    const auto& presets = ownerProcessor->presetManager;
+
+    // The folder path already ends in a separator.
+    return juce::File (presets.presetFolderPath + ownerProcessor->currentPresetName.get()
+                       + "." + presets.presetExtension);
+}
+
+void PresetComponent::loadChosenFile (const juce::File& chosen)
+{
+    if (chosen != juce::File())
+        ownerProcessor->loadPresetFromFile (chosen.getFullPathName());
+}
+
+void PresetComponent::saveChosenFile (const juce::File& chosen)
+{
+    if (chosen != juce::File())
+    {
+        const auto name = PresetFile::presetNameFor (chosen);
+        ownerProcessor->currentPresetName.set (name);
+
+        // A failed write goes unnoticed: the rescan below shows what is on disk.
+        PresetFile::write (PresetFile::targetFileFor (chosen, ownerProcessor->presetManager.presetExtension),
+                           name, *ownerProcessor);
+    }
+
+    // Also after a cancel, so the box always lists what the folder holds now.
+    ownerProcessor->rescanPresets();
+}
+
+void PresetComponent::stepPreset (bool forward)
+{
+    const int count = ownerProcessor->presetManager.presetNames.read ([] (const juce::StringArray& names)
+                                                                      { return names.size(); });
+    const int current = ownerProcessor->currentPresetIndex.load();
+
+    if (forward)
+        requestPresetIndex (current < count - 1 ? current + 1 : 0);
+    else
+        requestPresetIndex (current > 0 ? current - 1 : count - 1);
+}
+
+void PresetComponent::requestPresetIndex (int index)
+{
+    // The index first: processBlock reads it once it sees the flag.
+    ownerProcessor->currentPresetIndex.store (index);
+    ownerProcessor->presetIndexPending.store (true);
+}
+
+//==============================================================================
+void PresetComponent::refreshFromProcessor()
+{
+    auto& processor = *ownerProcessor;
+
+    if (processor.presetListChanged.load() || firstUpdate)
+        refillPresetBox();
+
+    loadPendingPresetFile();
+
+    // Selects the item of that name when there is one, else just shows the name.
+    presetBox->setText (processor.currentPresetName.get(), juce::dontSendNotification);
+
+    for (auto* momentary : { saveButton.get(), previousButton.get(), nextButton.get() })
+        if (momentary->getToggleState())
+            momentary->setToggleState (false, juce::dontSendNotification);
+
+    sectionControls::showSwitch (*randomButton, processor, ZentovaAudioProcessor::randomizeIndex);
+}
+
+void PresetComponent::refillPresetBox()
+{
+    // The asynchronous notice this posts (when the box showed anything) reaches
+    // comboBoxChanged after this refresh has set the box's text, so the box then
+    // asks again for the preset it shows.
+    presetBox->clear (juce::sendNotificationAsync);
+
+    const auto names = ownerProcessor->presetMenuNames.get();
+
+    for (int i = 0; i < names.size(); ++i)
+        presetBox->addItem (names[i], i + 1);
+
+    ownerProcessor->presetListChanged.store (false);
+    firstUpdate = false;
+}
+
+void PresetComponent::loadPendingPresetFile()
+{
+    auto& processor = *ownerProcessor;
+
+    // Lowered before the path is read: a request that arrives during the load
+    // raises the flag again and is served at the next refresh instead of being lost.
+    if (! processor.presetFilePending.exchange (false))
+        return;
+
+    const auto path = processor.pendingPresetPath.get();
+
+    if (juce::File::isAbsolutePath (path))
+        PresetFile::read (juce::File (path), processor);
+}

@@ -1,0 +1,71 @@
+#pragma once
+
+#include <juce_gui_basics/juce_gui_basics.h>
+
+#include <memory>
+
+class ZentovaAudioProcessor;
+
+/** The PRESETS section: the preset box, "<" and ">" stepping, LOAD and SAVE through
+    file choosers, file drops and the momentary RANDOM. Every load becomes a request to
+    the processor; the editor's refresh reads the requested file (see PresetFile).
+*/
+class PresetComponent : public juce::Component,
+                        public juce::FileDragAndDropTarget,
+                        public juce::Button::Listener,
+                        public juce::ComboBox::Listener
+{
+public:
+    PresetComponent();
+    ~PresetComponent() override;
+
+    void paint (juce::Graphics&) override;
+    void resized() override;
+
+    bool isInterestedInFileDrag (const juce::StringArray& files) override;
+    void buttonClicked (juce::Button*) override;
+    void comboBoxChanged (juce::ComboBox*) override;
+    void filesDropped (const juce::StringArray& files, int x, int y) override;
+
+    /** The PRESETS step of the panel's refresh: refills the box when the list changed
+        (or on the first refresh), loads a pending preset file, then shows the current
+        preset name and the buttons' states. */
+    void refreshFromProcessor();
+
+    /** What follows the open dialog: asks for the chosen file to be loaded; an empty
+        file (the dialog was cancelled) does nothing. */
+    void loadChosenFile (const juce::File& chosen);
+
+    /** What follows the save dialog: writes the preset when a file was chosen (an empty
+        file means cancelled), then rescans the preset folder in either case. */
+    void saveChosenFile (const juce::File& chosen);
+
+    /** The file the save dialog opens on: currentPresetName.tqz in the preset folder. */
+    juce::File proposedSaveFile() const;
+
+    ZentovaAudioProcessor* ownerProcessor = nullptr;
+    bool firstUpdate = true;
+
+    std::unique_ptr<juce::TextButton> randomButton;
+    std::unique_ptr<juce::TextButton> loadButton;
+    std::unique_ptr<juce::TextButton> saveButton;
+    std::unique_ptr<juce::ComboBox> presetBox;
+    std::unique_ptr<juce::TextButton> previousButton;
+    std::unique_ptr<juce::TextButton> nextButton;
+
+private:
+    void randomClicked();
+    void launchLoadDialog();
+    void launchSaveDialog();
+    void stepPreset (bool forward);
+    void requestPresetIndex (int index);
+
+    void refillPresetBox();
+    void loadPendingPresetFile();
+
+    // Hosts must not be blocked by a modal loop, so the dialogs run asynchronously;
+    // the chooser lives here until its callback has run.
+    std::unique_ptr<juce::FileChooser> fileChooser;
+
+    JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (PresetComponent)
+};

@@ -1,0 +1,326 @@
+#include "tests/TestHelpers.h"
+
+#include "editor/PresetComponent.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+// Plug-in builds permit no modal loops, so MessageManager::runDispatchLoopUntil does
+// not exist; JUCE's own Linux plug-in message thread dispatches through this.
+namespace juce { bool dispatchNextMessageOnSystemQueue (bool returnIfNoPendingMessages); }
+
+namespace
+{
+    void runMessageLoop (int milliseconds = 20)
+    {
+        const auto end = juce::Time::getMillisecondCounter() + (juce::uint32) milliseconds;
+
+        while (juce::Time::getMillisecondCounter() < end)
+            if (! juce::dispatchNextMessageOnSystemQueue (true))
+                juce::Thread::sleep (1);
+    }
+
+    /** A click as the user makes it: the toggle flips, then the listeners run. */
+    void click (juce::Button& button)
+    {
+        button.triggerClick();
+        runMessageLoop();
+    }
+
+    /** A browser on a processor whose preset folder holds the given presets
+        (written before the processor is built, so its scan finds them). */
+    class PresetComponentTest : public ::testing::Test
+    {
+    protected:
+        void create (const juce::StringArray& presetNames = {})
+        {
+            home.presetFolder().createDirectory();
+
+            for (const auto& name : presetNames)
+                home.presetFolder().getChildFile (name + ".tqz")
+                    .replaceWithText ("<ZENTOVA_PRESET PresetName=\"" + name + "\"/>");
+
+            processor = std::make_unique<ZentovaAudioProcessor>();
+            browser = std::make_unique<PresetComponent>();
+            browser->ownerProcessor = processor.get();
+        }
+
+        void expectIndexRequest (int index, const char* label) const
+        {
+            EXPECT_TRUE (processor->presetIndexPending.load()) << label;
+            EXPECT_EQ (processor->currentPresetIndex.load(), index) << label;
+        }
+
+        testing::TemporaryHome home;
+        std::unique_ptr<ZentovaAudioProcessor> processor;
+        std::unique_ptr<PresetComponent> browser;
+    };
+} // namespace
+
+TEST_F (PresetComponentTest, ConstructionStateAndBounds)
+{
+    create();
+
+    EXPECT_EQ (browser->getBounds(), juce::Rectangle<int> (0, 0, 250, 140));
+    EXPECT_TRUE (browser->firstUpdate);
+
+    struct Expected { juce::Component* control; const char* name; juce::Rectangle<int> bounds; };
+    const Expected expected[] = {
+        { browser->randomButton.get(),   "random button", { 170, 110, 60, 20 } },
+        { browser->loadButton.get(),     "",              { 95, 110, 60, 20 } },
+        { browser->saveButton.get(),     "save button",   { 20, 110, 60, 20 } },
+        { browser->presetBox.get(),      "Preset Box",    { 20, 35, 210, 20 } },
+        { browser->previousButton.get(), "",              { 20, 68, 30, 20 } },
+        { browser->nextButton.get(),     "",              { 200, 68, 30, 20 } },
+    };
+
+    for (int i = 0; i < (int) std::size (expected); ++i)
+    {
+        EXPECT_EQ (browser->getChildComponent (i), expected[i].control) << i;
+        EXPECT_EQ (expected[i].control->getName(), expected[i].name) << i;
+        EXPECT_EQ (expected[i].control->getBounds(), expected[i].bounds) << i;
+        EXPECT_FALSE (expected[i].control->getWantsKeyboardFocus()) << i;
+    }
+
+    EXPECT_EQ (browser->randomButton->getButtonText(), "RANDOM");
+    EXPECT_EQ (browser->loadButton->getButtonText(), "LOAD");
+    EXPECT_TRUE (browser->saveButton->getClickingTogglesState());
+    EXPECT_FALSE (browser->loadButton->getClickingTogglesState());
+    EXPECT_EQ (browser->presetBox->getTextWhenNothingSelected(), "Init");
+    EXPECT_EQ (browser->presetBox->getTextWhenNoChoicesAvailable(), "(no choices)");
+    EXPECT_EQ (browser->presetBox->getNumItems(), 0);
+}
+
+TEST_F (PresetComponentTest, SteppingWrapsOnThePresetList)
+{
+    struct Case { int presets; int start; bool forward; int expected; };
+    const Case cases[] = {
+        { 3, -1, true, 0 },  { 3, -1, false, 2 },
+        { 3, 0, false, 2 },  { 3, 2, true, 0 },
+        { 3, 1, true, 2 },   { 3, 1, false, 0 },
+        { 5, 100, false, 99 }, { 5, 100, true, 0 },
+        { 0, -1, false, -1 }, { 0, -1, true, 0 },
+    };
+
+    for (const auto& c : cases)
+    {
+        juce::StringArray names;
+        for (int i = 0; i < c.presets; ++i)
+            names.add ("P" + juce::String (i));
+
+        home.presetFolder().deleteRecursively();
+        create (names);
+
+        processor->currentPresetIndex.store (c.start);
+        click (c.forward ? *browser->nextButton : *browser->previousButton);
+
+        const auto label = juce::String (c.presets) + " presets from " + juce::String (c.start)
+                         + (c.forward ? " >" : " <");
+        expectIndexRequest (c.expected, label.toRawUTF8());
+        EXPECT_TRUE ((c.forward ? browser->nextButton : browser->previousButton)->getToggleState());
+    }
+}
+
+TEST_F (PresetComponentTest, EveryClickRaisesItsOwnRequest)
+{
+    create ({ "A", "B", "C" });
+
+    click (*browser->nextButton);
+    processor->presetIndexPending.store (false);
+    click (*browser->nextButton);
+
+    expectIndexRequest (1, "second >");
+}
+
+TEST_F (PresetComponentTest, SteppedRequestReachesTheProcessor)
+{
+    create ({ "Only" });
+
+    click (*browser->nextButton);
+    processor->prepareToPlay (44100.0, 64);
+    testing::processSilence (*processor, 64, 64);
+
+    EXPECT_FALSE (processor->presetIndexPending.load());
+    EXPECT_TRUE (processor->presetFilePending.load());
+    EXPECT_EQ (juce::File (processor->pendingPresetPath.get()), home.presetFolder().getChildFile ("Only.tqz"));
+}
+
+TEST_F (PresetComponentTest, DropLoadsOnlyTheFirstFileWithExactlyTqz)
+{
+    create();
+    const auto folder = home.folder();
+
+    struct Case { juce::StringArray files; const char* loaded; };
+    const Case cases[] = {
+        { { folder.getChildFile ("a.tqz").getFullPathName(), folder.getChildFile ("b.tqz").getFullPathName() }, "a.tqz" },
+        { { folder.getChildFile ("a.TQZ").getFullPathName() }, nullptr },
+        { { folder.getChildFile ("a.txt").getFullPathName(), folder.getChildFile ("b.tqz").getFullPathName() }, nullptr },
+        { { folder.getChildFile ("tqz").getFullPathName() }, nullptr },
+        { {}, nullptr },
+    };
+
+    EXPECT_TRUE (browser->isInterestedInFileDrag ({ "anything.wav" }));
+
+    for (const auto& c : cases)
+    {
+        processor->presetFilePending.store (false);
+        processor->pendingPresetPath.set ({});
+
+        browser->filesDropped (c.files, 10, 10);
+
+        const auto label = c.files.joinIntoString (", ");
+        EXPECT_EQ (processor->presetFilePending.load(), c.loaded != nullptr) << label;
+        if (c.loaded != nullptr)
+        {
+            EXPECT_EQ (processor->pendingPresetPath.get(), folder.getChildFile (c.loaded).getFullPathName()) << label;
+        }
+    }
+}
+
+TEST_F (PresetComponentTest, LoadDialogResultRequestsTheFile)
+{
+    create();
+
+    browser->loadChosenFile ({});
+    EXPECT_FALSE (processor->presetFilePending.load());
+
+    const auto chosen = home.folder().getChildFile ("Any.tqz");
+    browser->loadChosenFile (chosen);
+    EXPECT_TRUE (processor->presetFilePending.load());
+    EXPECT_EQ (processor->pendingPresetPath.get(), chosen.getFullPathName());
+}
+
+TEST_F (PresetComponentTest, RandomSetsRandomizeWithoutGestureAndRunsTheLearnHooks)
+{
+    create();
+    auto& randomize = *processor->pluginParameters[ZentovaAudioProcessor::randomizeIndex];
+    randomize.midiCC.store (20);
+    processor->lastTouchedParameterName.set ("Feedback");
+
+    testing::RecordingListener host (*processor);
+    processor->midiLearnActive.store (true);
+    click (*browser->randomButton);
+
+    ASSERT_EQ (host.events.size(), 1u);
+    EXPECT_EQ (host.events[0].kind, testing::RecordingListener::Event::value);
+    EXPECT_EQ (host.events[0].index, ZentovaAudioProcessor::randomizeIndex);
+    EXPECT_EQ (processor->getParameter (ZentovaAudioProcessor::randomizeIndex), 1.0f);
+    EXPECT_TRUE (randomize.learnArmed.load());
+    EXPECT_EQ (randomize.midiCC.load(), 20);
+    EXPECT_EQ (processor->lastTouchedParameterName.get(), "Feedback");
+
+    processor->midiLearnActive.store (false);
+    processor->midiUnlearnActive.store (true);
+    click (*browser->randomButton);
+
+    EXPECT_EQ (processor->getParameter (ZentovaAudioProcessor::randomizeIndex), 0.0f);
+    EXPECT_EQ (randomize.midiCC.load(), -1);
+    EXPECT_EQ (host.countValueChanges(), 2);
+}
+
+TEST_F (PresetComponentTest, RefreshFillsTheBoxAndShowsTheState)
+{
+    create ({ "Alpha", "Beta" });
+    processor->currentPresetName.set ("Beta");
+    const auto expectedNames = processor->presetMenuNames.get();
+
+    browser->saveButton->setToggleState (true, juce::dontSendNotification);
+    browser->nextButton->setToggleState (true, juce::dontSendNotification);
+    testing::setParameter (*processor, ZentovaAudioProcessor::randomizeIndex, 1.0f);
+
+    browser->refreshFromProcessor();
+    runMessageLoop();
+
+    ASSERT_EQ (browser->presetBox->getNumItems(), 2);
+    for (int i = 0; i < 2; ++i)
+    {
+        EXPECT_EQ (browser->presetBox->getItemText (i), expectedNames[i]);
+        EXPECT_EQ (browser->presetBox->getItemId (i), i + 1);
+    }
+
+    EXPECT_FALSE (browser->firstUpdate);
+    EXPECT_FALSE (processor->presetListChanged.load());
+    EXPECT_EQ (browser->presetBox->getText(), "Beta");
+    EXPECT_EQ (browser->presetBox->getSelectedId(), expectedNames.indexOf ("Beta") + 1);
+    EXPECT_FALSE (browser->saveButton->getToggleState());
+    EXPECT_FALSE (browser->nextButton->getToggleState());
+    EXPECT_TRUE (browser->randomButton->getToggleState());
+
+    // The first fill of an empty box posts no change notice, so nothing is requested.
+    EXPECT_FALSE (processor->presetIndexPending.load());
+
+    processor->currentPresetName.set ("Not listed");
+    browser->refreshFromProcessor();
+    EXPECT_EQ (browser->presetBox->getText(), "Not listed");
+    EXPECT_EQ (browser->presetBox->getSelectedId(), 0);
+}
+
+TEST_F (PresetComponentTest, ChoosingInTheBoxRequestsThatPreset)
+{
+    create ({ "Alpha", "Beta", "Gamma" });
+    browser->refreshFromProcessor();
+
+    browser->presetBox->setSelectedItemIndex (2, juce::sendNotificationSync);
+
+    expectIndexRequest (2, "third item");
+    EXPECT_EQ (processor->currentPresetName.get(), browser->presetBox->getItemText (2));
+}
+
+TEST_F (PresetComponentTest, SaveAndCancelledSaveRescanAndTheBoxRequestsTheNamedPresetAgain)
+{
+    create ({ "Alpha", "Beta" });
+    processor->currentPresetName.set ("Beta");
+    browser->refreshFromProcessor();
+    runMessageLoop();
+    ASSERT_FALSE (processor->presetIndexPending.load());
+
+    // A cancelled save writes nothing and keeps the name, but still rescans.
+    home.presetFolder().getChildFile ("Added.tqz").replaceWithText ("<ZENTOVA_PRESET/>");
+    browser->saveChosenFile ({});
+
+    EXPECT_EQ (processor->currentPresetName.get(), "Beta");
+    EXPECT_TRUE (processor->presetListChanged.load());
+    EXPECT_TRUE (processor->presetManager.presetNames.get().contains ("Added"));
+    EXPECT_EQ (processor->presetMenuNames.get(), processor->presetManager.presetNames.get());
+
+    browser->refreshFromProcessor();
+    EXPECT_FALSE (processor->presetIndexPending.load());   // the notice is asynchronous
+    EXPECT_EQ (browser->presetBox->getNumItems(), 3);
+    runMessageLoop();
+
+    const auto names = processor->presetManager.presetNames.get();
+    expectIndexRequest (names.indexOf ("Beta"), "after cancelled save");
+    EXPECT_EQ (processor->currentPresetName.get(), "Beta");
+
+    // A confirmed save of a new name: refilled, and the box asks for the new preset.
+    processor->presetIndexPending.store (false);
+    browser->saveChosenFile (home.presetFolder().getChildFile ("Bass"));
+    browser->refreshFromProcessor();
+    runMessageLoop();
+
+    const auto refreshed = processor->presetManager.presetNames.get();
+    ASSERT_TRUE (refreshed.contains ("Bass"));
+    EXPECT_EQ (browser->presetBox->getText(), "Bass");
+    expectIndexRequest (refreshed.indexOf ("Bass"), "after save");
+
+    // A name that is not listed makes the box ask for index -1, which loads nothing.
+    processor->presetIndexPending.store (false);
+    processor->currentPresetName.set ("Gone");
+    browser->saveChosenFile ({});
+    browser->refreshFromProcessor();
+    runMessageLoop();
+    expectIndexRequest (-1, "unlisted name");
+}
+
+TEST_F (PresetComponentTest, SaveProposesTheCurrentNameInThePresetFolder)
+{
+    create();
+
+    processor->currentPresetName.set ("Init");
+    EXPECT_EQ (browser->proposedSaveFile(), home.presetFolder().getChildFile ("Init.tqz"));
+
+    // After a preset file without PresetName the name is one space.
+    processor->currentPresetName.set (" ");
+    EXPECT_EQ (browser->proposedSaveFile(), home.presetFolder().getChildFile (" .tqz"));
+}
