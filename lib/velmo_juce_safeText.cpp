@@ -39,7 +39,15 @@ std::unique_ptr<juce::XmlElement> parseXmlText (const void* data, size_t numByte
     if (data == nullptr)
         return {};
 
-    const auto* text = static_cast<const char*> (data);
+    auto* text = static_cast<const char*> (data);
+
+    // A UTF-8 byte order mark is no part of the document.
+    if (numBytes >= 3 && std::memcmp (text, "\xef\xbb\xbf", 3) == 0)
+    {
+        text += 3;
+        numBytes -= 3;
+    }
+
     const auto* zero = static_cast<const char*> (std::memchr (text, 0, numBytes));
     const auto length = zero != nullptr ? (size_t) (zero - text) : numBytes;
 
@@ -51,8 +59,11 @@ std::unique_ptr<juce::XmlElement> parseXmlText (const void* data, size_t numByte
 
 std::unique_ptr<juce::XmlElement> parseXmlFile (const juce::File& file)
 {
+    // Far beyond any document of ours; not worth reading into memory.
+    constexpr juce::int64 largestSensibleFile = 16 << 20;
+
     juce::MemoryBlock content;
-    if (! file.loadFileAsData (content))
+    if (file.getSize() > largestSensibleFile || ! file.loadFileAsData (content))
         return {};
 
     return parseXmlText (content.getData(), content.getSize());

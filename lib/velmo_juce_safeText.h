@@ -12,11 +12,12 @@ namespace velmoLib
     the buffer, so text from files and hosts is checked before JUCE parses it. */
 bool isValidUtf8 (const void* data, size_t numBytes) noexcept;
 
-/** Parses XML text from untrusted bytes: the text ends at the first zero byte,
-    and empty, malformed UTF-8 or unparsable text gives nullptr. */
+/** Parses XML text from untrusted bytes: a UTF-8 byte order mark is skipped, the
+    text ends at the first zero byte, and empty, malformed UTF-8 or unparsable text
+    gives nullptr. */
 std::unique_ptr<juce::XmlElement> parseXmlText (const void* data, size_t numBytes);
 
-/** The same for a whole file (nullptr when it cannot be read). */
+/** The same for a whole file (nullptr when it cannot be read or is implausibly large). */
 std::unique_ptr<juce::XmlElement> parseXmlFile (const juce::File& file);
 
 } // namespace velmoLib
