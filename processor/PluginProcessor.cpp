@@ -301,6 +301,7 @@ void ZentovaAudioProcessor::prepareToPlay (double sampleRate, int)
         modDelay[channel]->clearBuffer();
         feedbackFilter[channel]->clearState();
         stutterUnit[channel]->clearBuffer();
+        lastModDelayMs[channel] = std::numeric_limits<float>::quiet_NaN();   // a new rate gives new sample counts
     }
 }
 
@@ -347,13 +348,13 @@ void ZentovaAudioProcessor::processStereo (juce::AudioSampleBuffer& buffer, cons
         runLoopFront (0, buffer.getSample (0, i), midi, i);
 
         if (i == 0)
-            feedbackFilter[0]->process (&loopSample[0]);
+            feedbackFilter.getUnchecked (0)->process (&loopSample[0]);
         else
-            velmoLib::Svf::processPair (*feedbackFilter[0], &loopSample[0], *feedbackFilter[1], &loopSample[1]);
+            velmoLib::Svf::processPair (*feedbackFilter.getUnchecked (0), &loopSample[0], *feedbackFilter.getUnchecked (1), &loopSample[1]);
 
-        loopSample[0] = (float) feedbackFilter[0]->low;
+        loopSample[0] = (float) feedbackFilter.getUnchecked (0)->low;
         if (i > 0)
-            loopSample[1] = (float) feedbackFilter[1]->low;
+            loopSample[1] = (float) feedbackFilter.getUnchecked (1)->low;
 
         buffer.setSample (0, i, runLoopBack (0));
 
@@ -365,8 +366,8 @@ void ZentovaAudioProcessor::processStereo (juce::AudioSampleBuffer& buffer, cons
 
     if (numSamples > 0)
     {
-        feedbackFilter[1]->process (&loopSample[1]);
-        loopSample[1] = (float) feedbackFilter[1]->low;
+        feedbackFilter.getUnchecked (1)->process (&loopSample[1]);
+        loopSample[1] = (float) feedbackFilter.getUnchecked (1)->low;
     }
 }
 
@@ -375,8 +376,8 @@ void ZentovaAudioProcessor::processMono (juce::AudioSampleBuffer& buffer, const 
     for (int i = 0; i < numSamples; ++i)
     {
         runLoopFront (0, buffer.getSample (0, i), midi, i);
-        feedbackFilter[0]->process (&loopSample[0]);
-        loopSample[0] = (float) feedbackFilter[0]->low;
+        feedbackFilter.getUnchecked (0)->process (&loopSample[0]);
+        loopSample[0] = (float) feedbackFilter.getUnchecked (0)->low;
         buffer.setSample (0, i, runLoopBack (0));
         advanceScope (buffer, i);
     }
@@ -392,20 +393,27 @@ void ZentovaAudioProcessor::runLoopFront (int c, float input, const juce::MidiBu
         stepSmoothers();
     }
 
-    cutoffLfoValue[c] = 0.5f * cutoffLfo[c]->getSample (false) + 0.5f;
-    modulationLfoValue[c] = 0.5f * modulationLfo[c]->getSample (false) + 0.5f;
+    cutoffLfoValue[c] = 0.5f * cutoffLfo.getUnchecked (c)->getSample (false) + 0.5f;
+    modulationLfoValue[c] = 0.5f * modulationLfo.getUnchecked (c)->getSample (false) + 0.5f;
 
-    feedbackFilter[c]->setCutoff (blockSettings.cutoffDepth * 3000.0f * cutoffLfoValue[c] + smoothedCutoffFloor);
-    modDelay[c]->setDelayMs (10.0f + 20.0f * modulationLfoValue[c]);
+    feedbackFilter.getUnchecked (c)->setCutoff (blockSettings.cutoffDepth * 3000.0f * cutoffLfoValue[c] + smoothedCutoffFloor);
+    // The stepped LFO repeats its value for many samples; setting the same time on
+    // a line without glide again would change nothing.
+    const float modDelayMs = 10.0f + 20.0f * modulationLfoValue[c];
+    if (! (modDelayMs == lastModDelayMs[c]))
+    {
+        modDelay.getUnchecked (c)->setDelayMs (modDelayMs);
+        lastModDelayMs[c] = modDelayMs;
+    }
 
     wetSum[c] = 0.0f;
 
-    const float delayed = mainDelay[c]->process (&channelInput[c], feedbackInput[c]);
+    const float delayed = mainDelay.getUnchecked (c)->process (&channelInput[c], feedbackInput[c]);
     loopSample[c] = delayed;
     if (blockSettings.pingOut)
         wetSum[c] += delayed;
 
-    const float stuttered = stutterUnit[c]->process (&loopSample[c]);
+    const float stuttered = stutterUnit.getUnchecked (c)->process (&loopSample[c]);
     loopSample[c] = blockSettings.stutterMix * stuttered + (1.0f - blockSettings.stutterMix) * delayed;
 }
 
@@ -415,7 +423,7 @@ float ZentovaAudioProcessor::runLoopBack (int c)
     const float a = 0.9f * blockSettings.modulationAmount;
 
     // The cross-feed: this channel's short line carries the other channel's loop.
-    const float modulated = modDelay[c]->process (&loopSample[o], modDelayOutput[c]);
+    const float modulated = modDelay.getUnchecked (c)->process (&loopSample[o], modDelayOutput[c]);
     modDelayOutput[c] = modulated;
     feedbackInput[o] = a * modulated + (1.0f - a) * loopSample[o];
     wetSum[c] += a * modulated;
@@ -440,8 +448,8 @@ void ZentovaAudioProcessor::handleMidiAt (const juce::MidiBuffer& midi, int samp
 
 void ZentovaAudioProcessor::stepSmoothers()
 {
-    smoothedCutoffFloor = parameterSmoothers[0]->process (pluginParameters.getUnchecked (cutoffFloorIndex)->realValue.load (std::memory_order_relaxed));
-    smoothedDryWet = parameterSmoothers[2]->process (pluginParameters.getUnchecked (dryWetIndex)->normalisedValue.load (std::memory_order_relaxed));
+    smoothedCutoffFloor = parameterSmoothers.getUnchecked (0)->process (pluginParameters.getUnchecked (cutoffFloorIndex)->realValue.load (std::memory_order_relaxed));
+    smoothedDryWet = parameterSmoothers.getUnchecked (2)->process (pluginParameters.getUnchecked (dryWetIndex)->normalisedValue.load (std::memory_order_relaxed));
 
     // 10^(level / 20) only changes when the level does; caching it is exact.
     const float level = pluginParameters.getUnchecked (outLevelIndex)->realValue.load (std::memory_order_relaxed);
@@ -451,7 +459,7 @@ void ZentovaAudioProcessor::stepSmoothers()
         outputGainTarget = level <= -100.0f ? 0.0f : std::pow (10.0f, 0.05f * level);
     }
 
-    smoothedOutputGain = parameterSmoothers[1]->process (outputGainTarget);
+    smoothedOutputGain = parameterSmoothers.getUnchecked (1)->process (outputGainTarget);
 }
 
 void ZentovaAudioProcessor::advanceScope (const juce::AudioSampleBuffer& buffer, int i) noexcept

@@ -193,6 +193,7 @@ private:
     BlockSettings blockSettings;
     juce::MidiBufferIterator midiCursor;
     float lastOutLevel = 0.0f;
+    float lastModDelayMs[numChannels] { std::numeric_limits<float>::quiet_NaN(), std::numeric_limits<float>::quiet_NaN() };
     float outputGainTarget = 0.0f;
 
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (ZentovaAudioProcessor)
