@@ -2,6 +2,10 @@
 
 #include <cstdlib>
 
+// Plug-in builds permit no modal loops, so MessageManager::runDispatchLoopUntil does
+// not exist; JUCE's own Linux plug-in message thread dispatches through this.
+namespace juce { bool dispatchNextMessageOnSystemQueue (bool returnIfNoPendingMessages); }
+
 namespace testing
 {
 
@@ -82,6 +86,21 @@ void processWithMidi (juce::AudioProcessor& processor, const juce::MidiBuffer& m
     buffer.clear();
     auto copy = midi;
     processor.processBlock (buffer, copy);
+}
+
+void runMessageLoop (int milliseconds)
+{
+    const auto end = juce::Time::getMillisecondCounter() + (juce::uint32) milliseconds;
+
+    while (juce::Time::getMillisecondCounter() < end)
+        if (! juce::dispatchNextMessageOnSystemQueue (true))
+            juce::Thread::sleep (1);
+}
+
+void dispatchPendingMessages()
+{
+    for (int i = 0; i < 1000 && juce::dispatchNextMessageOnSystemQueue (true); ++i)
+    {}
 }
 
 JUCE_BEGIN_IGNORE_WARNINGS_GCC_LIKE ("-Wdeprecated-declarations")

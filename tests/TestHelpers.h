@@ -59,6 +59,13 @@ void processBlocks (juce::AudioProcessor&, juce::AudioBuffer<float>& buffer, int
 void processSilence (juce::AudioProcessor&, int numSamples, int blockSize = 512);
 void processWithMidi (juce::AudioProcessor&, const juce::MidiBuffer& midi, int numSamples = 64);
 
+/** Runs JUCE's message loop on this (the message) thread for a while: async
+    updates, timers and posted calls get their turn, as in a host. */
+void runMessageLoop (int milliseconds = 20);
+
+/** Dispatches whatever messages are pending right now, without waiting. */
+void dispatchPendingMessages();
+
 /** A parameter index as an int for the processor's legacy interface. */
 void setParameter (ZentovaAudioProcessor&, int index, float value);
 

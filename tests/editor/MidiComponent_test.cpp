@@ -4,20 +4,10 @@
 
 #include <gtest/gtest.h>
 
-// Plug-in builds permit no modal loops, so MessageManager::runDispatchLoopUntil does
-// not exist; JUCE's own Linux plug-in message thread dispatches through this.
-namespace juce { bool dispatchNextMessageOnSystemQueue (bool returnIfNoPendingMessages); }
 
 namespace
 {
-    void runMessageLoop (int milliseconds = 20)
-    {
-        const auto end = juce::Time::getMillisecondCounter() + (juce::uint32) milliseconds;
-
-        while (juce::Time::getMillisecondCounter() < end)
-            if (! juce::dispatchNextMessageOnSystemQueue (true))
-                juce::Thread::sleep (1);
-    }
+    using testing::runMessageLoop;
 
     void click (juce::Button& button)
     {

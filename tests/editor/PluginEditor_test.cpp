@@ -4,9 +4,6 @@
 
 #include <gtest/gtest.h>
 
-// Plug-in builds permit no modal loops, so MessageManager::runDispatchLoopUntil does
-// not exist; JUCE's own Linux plug-in message thread dispatches through this.
-namespace juce { bool dispatchNextMessageOnSystemQueue (bool returnIfNoPendingMessages); }
 
 namespace
 {
@@ -26,14 +23,7 @@ namespace
         ZentovaAudioProcessorEditor* editor;
     };
 
-    void runMessageLoop (int milliseconds)
-    {
-        const auto end = juce::Time::getMillisecondCounter() + (juce::uint32) milliseconds;
-
-        while (juce::Time::getMillisecondCounter() < end)
-            if (! juce::dispatchNextMessageOnSystemQueue (true))
-                juce::Thread::sleep (1);
-    }
+    using testing::runMessageLoop;
 } // namespace
 
 TEST (PluginEditor, IsBuiltAsTheHostExpects)

@@ -6,23 +6,13 @@
 
 #include <memory>
 
-// Plug-in builds permit no modal loops, so MessageManager::runDispatchLoopUntil does
-// not exist; JUCE's own Linux plug-in message thread dispatches through this.
-namespace juce { bool dispatchNextMessageOnSystemQueue (bool returnIfNoPendingMessages); }
 
 namespace
 {
     using P = ZentovaAudioProcessor;
 
     /** Runs the message loop: timers (the editor's 50 ms refresh) and async notices. */
-    void runMessageLoop (int milliseconds)
-    {
-        const auto end = juce::Time::getMillisecondCounter() + (juce::uint32) milliseconds;
-
-        while (juce::Time::getMillisecondCounter() < end)
-            if (! juce::dispatchNextMessageOnSystemQueue (true))
-                juce::Thread::sleep (1);
-    }
+    using testing::runMessageLoop;
 
     // Long enough for several refreshes of the editor's timer.
     constexpr int severalRefreshesMs = 300;

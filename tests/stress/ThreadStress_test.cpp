@@ -13,18 +13,11 @@
 
 JUCE_BEGIN_IGNORE_WARNINGS_GCC_LIKE ("-Wdeprecated-declarations")
 
-// Plug-in builds permit no modal loops; JUCE's Linux message loop dispatches through this.
-namespace juce { bool dispatchNextMessageOnSystemQueue (bool returnIfNoPendingMessages); }
 
 namespace
 {
     using P = ZentovaAudioProcessor;
 
-    void dispatchPendingMessages()
-    {
-        for (int i = 0; i < 100 && juce::dispatchNextMessageOnSystemQueue (true); ++i)
-        {}
-    }
 
     struct ChangingTempo : juce::AudioPlayHead
     {
@@ -143,7 +136,7 @@ TEST (ThreadStress, RenderHostAndEditorThreadsTogether)
             }
         }
 
-        dispatchPendingMessages();
+        testing::dispatchPendingMessages();
     }
 
     running = false;
