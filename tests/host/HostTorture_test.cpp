@@ -5,11 +5,14 @@
 // saved and restored while playing, and host control from the message thread
 // while the audio thread runs. Whatever happens, the output stays finite and
 // within +-2: the plug-in clips to +-1 before its output gain of at most +6 dB.
+// The host's choices come from fixed seeds; only Randomize, when switched on,
+// draws from the plug-in's own generator.
 
 #include "HostedPlugin.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <cmath>

@@ -9,10 +9,8 @@
 #include <cstdio>
 #include <memory>
 #include <optional>
-#include <ostream>
 #include <regex>
 #include <set>
-#include <stdexcept>
 #include <string>
 #include <vector>
 
