@@ -201,6 +201,35 @@ TEST_P (PluginHosting, FreshInstanceRestoresSavedState)
     }
 }
 
+TEST_P (PluginHosting, ControllerBindingsTravelWithTheSavedState)
+{
+    // Bindings reach an instance through the preferences file; a host cannot set
+    // them. The saved state must carry them to an instance that has none.
+    const auto prefs = preferencesFile();
+    prefs.getParentDirectory().createDirectory();
+    ASSERT_TRUE (prefs.replaceWithText ("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<PROPERTIES>\n"
+                                        "  <VALUE name=\"TimeCC\" val=\"21\"/>\n  <VALUE name=\"Out_LevelCC\" val=\"7\"/>\n"
+                                        "</PROPERTIES>\n"));
+    juce::MemoryBlock bound;
+    {
+        auto original = loader.create (GetParam());
+        ASSERT_NE (original, nullptr);
+        original->processSilence();
+        bound = original->getState();
+    }
+
+    ASSERT_TRUE (prefs.deleteFile());   // the next instance starts with no bindings
+
+    auto restored = loader.create (GetParam());
+    ASSERT_NE (restored, nullptr);
+    restored->processSilence();
+    EXPECT_NE (restored->getState(), bound) << "the saved state does not carry the bindings";
+
+    restored->setState (bound);
+    restored->processSilence();
+    EXPECT_EQ (restored->getState(), bound);
+}
+
 TEST_P (PluginHosting, DestroyingAnInstanceRunsTheProcessorsTeardown)
 {
     // The processor writes its preferences when it is destroyed.
