@@ -289,4 +289,12 @@ float knobHubExtent (const juce::Image& image, juce::Point<int> knobCentre, floa
     return extent;
 }
 
+juce::Image paintSectionOnly (juce::Component& section)
+{
+    juce::Image image (juce::Image::ARGB, section.getWidth(), section.getHeight(), true);
+    juce::Graphics g (image);
+    section.paint (g);
+    return image;
+}
+
 } // namespace testing

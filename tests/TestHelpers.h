@@ -89,6 +89,9 @@ void doubleClick (juce::Component&);
 /** The component and its children painted into an image of its own size. */
 juce::Image snapshot (juce::Component&);
 
+/** A component's own painting, without its children, on transparent black. */
+juce::Image paintSectionOnly (juce::Component&);
+
 } // namespace testing
 
 namespace testing

@@ -27,14 +27,7 @@ namespace
         { &FilterComponent::rateSlider,  &FilterComponent::rateLabel,  "RATE",  { 110, 88, 30, 30 }, { 105, 118, 40, 12 }, P::cutoffModRateIndex,  0xfffbff03 },
     };
 
-    /** The section's own painting, without its children, on transparent black. */
-    juce::Image paintSectionOnly (juce::Component& section)
-    {
-        juce::Image image (juce::Image::ARGB, section.getWidth(), section.getHeight(), true);
-        juce::Graphics g (image);
-        section.paint (g);
-        return image;
-    }
+    using testing::paintSectionOnly;
 } // namespace
 
 TEST (FilterComponent, KnobsAreBuiltInOrderWithTheirOwnAccents)

@@ -16,13 +16,7 @@ namespace
         box.setSelectedId (itemId, juce::sendNotificationSync);
     }
 
-    juce::Image paintSectionOnly (juce::Component& section)
-    {
-        juce::Image image (juce::Image::ARGB, section.getWidth(), section.getHeight(), true);
-        juce::Graphics g (image);
-        section.paint (g);
-        return image;
-    }
+    using testing::paintSectionOnly;
 } // namespace
 
 TEST (ModulationComponent, ControlsAreBuiltInOrderAtTheirFixedBounds)
