@@ -34,6 +34,36 @@ bool isValidUtf8 (const void* data, size_t numBytes) noexcept
     return true;
 }
 
+bool isSafeXmlText (const char* text, size_t numBytes) noexcept
+{
+    if (! isValidUtf8 (text, numBytes))
+        return false;
+
+    // The root starts at the first "<" that opens neither a declaration nor a
+    // comment or doctype; from there on, no "<?" may follow.
+    bool inRoot = false;
+
+    for (size_t i = 0; i + 1 < numBytes; ++i)
+    {
+        if (text[i] != '<')
+            continue;
+
+        const char next = text[i + 1];
+
+        if (next == '?')
+        {
+            if (inRoot)
+                return false;
+        }
+        else if (next != '!')
+        {
+            inRoot = true;
+        }
+    }
+
+    return true;
+}
+
 std::unique_ptr<juce::XmlElement> parseXmlText (const void* data, size_t numBytes)
 {
     if (data == nullptr)
@@ -51,7 +81,7 @@ std::unique_ptr<juce::XmlElement> parseXmlText (const void* data, size_t numByte
     const auto* zero = static_cast<const char*> (std::memchr (text, 0, numBytes));
     const auto length = zero != nullptr ? (size_t) (zero - text) : numBytes;
 
-    if (length == 0 || length > (size_t) std::numeric_limits<int>::max() || ! isValidUtf8 (text, length))
+    if (length == 0 || length > (size_t) std::numeric_limits<int>::max() || ! isSafeXmlText (text, length))
         return {};
 
     return juce::parseXML (juce::String::fromUTF8 (text, (int) length));

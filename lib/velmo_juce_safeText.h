@@ -12,9 +12,14 @@ namespace velmoLib
     the buffer, so text from files and hosts is checked before JUCE parses it. */
 bool isValidUtf8 (const void* data, size_t numBytes) noexcept;
 
+/** True when JUCE's XML parser can read the text safely: well-formed UTF-8, and no
+    processing instruction ("<?") after the root element has begun, where the
+    parser would loop for ever on the text that follows it. */
+bool isSafeXmlText (const char* text, size_t numBytes) noexcept;
+
 /** Parses XML text from untrusted bytes: a UTF-8 byte order mark is skipped, the
-    text ends at the first zero byte, and empty, malformed UTF-8 or unparsable text
-    gives nullptr. */
+    text ends at the first zero byte, and empty, unsafe (see isSafeXmlText) or
+    unparsable text gives nullptr. */
 std::unique_ptr<juce::XmlElement> parseXmlText (const void* data, size_t numBytes);
 
 /** The same for a whole file (nullptr when it cannot be read or is implausibly large). */

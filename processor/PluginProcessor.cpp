@@ -64,7 +64,7 @@ namespace
     int truncated (float value) noexcept    { return (int) value; }
 
     // What JUCE's PropertiesFile will read without tripping over its input: XML
-    // as well-formed UTF-8, or its binary forms (plain or GZIP) whose key and value
+    // that its parser reads safely, or its binary forms (plain or GZIP) whose key and value
     // texts are well-formed UTF-8.
     bool isReadablePropertiesFile (const juce::File& file)
     {
@@ -91,7 +91,7 @@ namespace
         }
         else if (magic != juce::ByteOrder::makeInt ('P', 'R', 'O', 'P'))
         {
-            return velmoLib::isValidUtf8 (bytes, content.getSize());
+            return velmoLib::isSafeXmlText (static_cast<const char*> (content.getData()), content.getSize());
         }
 
         // Binary: a value count, then zero-terminated key and value texts.

@@ -30,14 +30,14 @@ namespace
         return out.getMemoryBlock();
     }
 
-    // A valid document with a zero byte in its middle: the text ends there.
-    juce::MemoryBlock cutAtZeroByte()
+    // The wrapper around raw text bytes, which a juce::String could not carry.
+    template <size_t size>
+    juce::MemoryBlock wrapBytes (const char (&text)[size])
     {
-        const char text[] = "<ZENTOVA_STATE Feed\0back=\"0.25\"/>";
         juce::MemoryOutputStream out;
         out.writeInt (0x21324356);
-        out.writeInt ((int) sizeof (text) - 1);
-        out.write (text, sizeof (text));
+        out.writeInt ((int) size - 1);
+        out.write (text, size);
         return out.getMemoryBlock();
     }
 
@@ -135,7 +135,10 @@ TEST (HostState, BadBytesChangeNothing)
         { "negative length",  wrap (good, -(int) good.getNumBytesAsUTF8() - 5) },
         { "other root",       wrap ("<ZENTOVA_PRESET Feedback=\"0.25\"/>") },
         { "not xml",          wrap ("this is not xml") },
-        { "cut at zero byte", cutAtZeroByte() },
+        // the text ends at the zero byte, in the middle of an attribute name
+        { "cut at zero byte", wrapBytes ("<ZENTOVA_STATE Feed\0back=\"0.25\"/>") },
+        // readable but for one byte that starts a sequence it never finishes
+        { "malformed UTF-8",  wrapBytes ("<ZENTOVA_STATE Feedback=\"0.25\" PresetName=\"\xfc\"/>") },
     };
 
     for (const auto& c : cases)

@@ -1,0 +1,44 @@
+#include "lib/velmo_juce_safeText.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+TEST (SafeText, Utf8Validation)
+{
+    struct Case { std::string bytes; bool valid; };
+    const Case cases[] =
+    {
+        { "plain ASCII", true },
+        { "Caf\xc3\xa9 \xe2\x82\xac \xf0\x9f\x8e\xb8", true },   // two, three and four byte sequences
+        { "\xc3", false },                                     // cut short at the end
+        { "\xe2\x82", false },
+        { "\xc3(", false },                                    // no continuation byte
+        { "\xfc\x80\x80\x80\x80\x80", false },                 // six-byte forms do not exist
+        { "\x80", false },                                     // a stray continuation byte
+        { "\xf5\x80\x80\x80", false },                         // beyond U+10FFFF
+    };
+
+    for (const auto& c : cases)
+        EXPECT_EQ (velmoLib::isValidUtf8 (c.bytes.data(), c.bytes.size()), c.valid) << c.bytes;
+}
+
+TEST (SafeText, XmlThatJucesParserCannotReadIsRefused)
+{
+    struct Case { std::string text; bool parses; };
+    const Case cases[] =
+    {
+        { "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n\r\n \r\n<A b=\"1\"/>", true },
+        { "<!-- note --><?other?><A/>", true },
+        { "\xef\xbb\xbf<A/>", true },                          // a byte order mark is skipped
+        { std::string ("<A/>\0garbage", 12), true },           // the text ends at a zero byte
+        { "<A b=\"\xfc\"/>", false },                          // malformed UTF-8 would be read past its end
+        { "<zd>\nO<?" "?>z", false },                             // JUCE's parser would loop for ever
+        { "<A><?pi?></A>", false },
+        { "", false },
+        { "not xml", false },
+    };
+
+    for (const auto& c : cases)
+        EXPECT_EQ (velmoLib::parseXmlText (c.text.data(), c.text.size()) != nullptr, c.parses) << c.text;
+}
