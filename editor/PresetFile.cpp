@@ -55,7 +55,9 @@ bool PresetFile::read (const juce::File& file, ZentovaAudioProcessor& processor)
     for (int index = 0; index < ZentovaAudioProcessor::numParameters; ++index)
     {
         const auto defaultValue = (double) processor.pluginParameters.getUnchecked (index)->defaultNormalisedValue;
-        const auto value = root->getDoubleAttribute (processor.getParameterName (index), defaultValue);
+        const auto name = processor.getParameterName (index);
+        const auto value = root->hasAttribute (name) ? velmoLib::readStoredDecimal (root->getStringAttribute (name))
+                                                     : defaultValue;
 
         // Passed on as read: the processor itself rejects values outside [0, 1].
         JUCE_BEGIN_IGNORE_WARNINGS_GCC_LIKE ("-Wdeprecated-declarations")

@@ -1,6 +1,7 @@
 #include "velmo_juce_numberText.h"
 
 #include <charconv>
+#include <string>
 
 namespace velmoLib
 {
@@ -11,6 +12,73 @@ juce::String formatStoredValue (float value)
     const auto result = std::to_chars (text, text + sizeof (text) - 1, (double) value,
                                        std::chars_format::general, 20);
     return juce::String (text, (size_t) (result.ptr - text));
+}
+
+double readStoredDecimal (const juce::String& text)
+{
+    std::string number (text.toRawUTF8());
+
+    // Find the exponent digits of the leading number and cut a run that could not
+    // fit an int to a length that still overflows every double.
+    size_t i = number.find_first_not_of (" \t\r\n");
+    if (i == std::string::npos)
+        return 0.0;
+
+    if (number[i] == '-' || number[i] == '+')
+        ++i;
+
+    const auto isDigit = [&number] (size_t k) { return k < number.size() && number[k] >= '0' && number[k] <= '9'; };
+    bool seenPoint = false;
+
+    while (isDigit (i) || (! seenPoint && i < number.size() && number[i] == '.'))
+    {
+        if (number[i] == '.')
+            seenPoint = true;
+        ++i;
+    }
+
+    if (i < number.size() && (number[i] == 'e' || number[i] == 'E'))
+    {
+        size_t digits = i + 1;
+        if (digits < number.size() && (number[digits] == '-' || number[digits] == '+'))
+            ++digits;
+
+        while (digits < number.size() && number[digits] == '0')
+            ++digits;
+
+        size_t end = digits;
+        while (isDigit (end))
+            ++end;
+
+        constexpr size_t longestExponent = 6;
+        if (end - digits > longestExponent)
+            number.replace (digits, end - digits, "999999");
+    }
+
+    return juce::String (number.c_str()).getDoubleValue();
+}
+
+int readStoredInteger (const juce::String& text) noexcept
+{
+    auto s = text.getCharPointer().findEndOfWhitespace();
+    const bool negative = *s == '-';
+
+    if (negative)
+        ++s;
+
+    uint32_t value = 0;
+
+    for (;;)
+    {
+        const auto c = s.getAndAdvance();
+
+        if (c < '0' || c > '9')
+            break;
+
+        value = value * 10u + (uint32_t) (c - '0');
+    }
+
+    return (int) (negative ? 0u - value : value);
 }
 
 } // namespace velmoLib

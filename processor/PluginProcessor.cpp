@@ -758,12 +758,12 @@ void ZentovaAudioProcessor::setStateInformation (const void* data, int sizeInByt
         auto& parameter = *pluginParameters.getUnchecked (index);
         const auto name = getParameterName (index);
 
-        const float value = xml->hasAttribute (name) ? (float) xml->getStringAttribute (name).getDoubleValue()
+        const float value = xml->hasAttribute (name) ? (float) velmoLib::readStoredDecimal (xml->getStringAttribute (name))
                                                      : parameter.defaultNormalisedValue;
         setParameterNotifyingHost (index, value);
 
         const auto ccName = parameter.paramName + ccSuffix;
-        parameter.midiCC.store (xml->hasAttribute (ccName) ? xml->getStringAttribute (ccName).getIntValue() : -1);
+        parameter.midiCC.store (xml->hasAttribute (ccName) ? velmoLib::readStoredInteger (xml->getStringAttribute (ccName)) : -1);
     }
 
     currentPresetName.set (xml->hasAttribute ("PresetName") ? xml->getStringAttribute ("PresetName")
@@ -799,8 +799,12 @@ void ZentovaAudioProcessor::readPreferences()
         file.deleteFile();
     preferencesFile = std::make_unique<juce::PropertiesFile> (file, preferencesOptions());
 
+    // As PropertiesFile::getIntValue (key, -1), through our own integer reader.
     for (auto* parameter : pluginParameters)
-        parameter->midiCC.store (preferencesFile->getIntValue (parameter->paramName + ccSuffix, -1));
+    {
+        const auto key = parameter->paramName + ccSuffix;
+        parameter->midiCC.store (preferencesFile->containsKey (key) ? velmoLib::readStoredInteger (preferencesFile->getValue (key)) : -1);
+    }
 }
 
 void ZentovaAudioProcessor::writePreferences()
