@@ -8,6 +8,21 @@ namespace
 {
     constexpr int blockSize = 512;
 
+    // Instances read and write their preferences and preset folder under HOME:
+    // the benchmark keeps them in a folder of its own, not in the user's.
+    const struct TemporaryHome
+    {
+        TemporaryHome()
+        {
+            folder.createDirectory();
+            ::setenv ("HOME", folder.getFullPathName().toRawUTF8(), 1);
+        }
+
+        ~TemporaryHome()   { folder.deleteRecursively(); }
+
+        juce::File folder = juce::File::createTempFile ("bench-home");
+    } temporaryHome;
+
     JUCE_BEGIN_IGNORE_WARNINGS_GCC_LIKE ("-Wdeprecated-declarations")
     void applyBusySetting (ZentovaAudioProcessor& processor)
     {
