@@ -34,10 +34,49 @@ bool isValidUtf8 (const void* data, size_t numBytes) noexcept
     return true;
 }
 
+namespace
+{
+    // A numeric character reference, "&#233;" or "&#xE9;", naming a real character.
+    // JUCE's parser steps past the end of the text on a malformed one and takes any
+    // number as a character, so only well-formed ones are let through.
+    bool isWellFormedCharacterReference (const char* text, size_t numBytes, size_t at) noexcept
+    {
+        size_t i = at + 2;
+        const bool hex = i < numBytes && (text[i] == 'x' || text[i] == 'X');
+        if (hex)
+            ++i;
+
+        uint32_t code = 0;
+        size_t digits = 0;
+
+        for (; i < numBytes && text[i] != ';'; ++i, ++digits)
+        {
+            const char c = text[i];
+            int value = -1;
+
+            if (c >= '0' && c <= '9')                    value = c - '0';
+            else if (hex && c >= 'a' && c <= 'f')        value = c - 'a' + 10;
+            else if (hex && c >= 'A' && c <= 'F')        value = c - 'A' + 10;
+
+            if (value < 0 || digits >= 7)
+                return false;
+
+            code = code * (hex ? 16u : 10u) + (uint32_t) value;
+        }
+
+        return i < numBytes && digits > 0 && code != 0 && code <= 0x10ffff
+                 && ! (code >= 0xd800 && code <= 0xdfff);
+    }
+}
+
 bool isSafeXmlText (const char* text, size_t numBytes) noexcept
 {
     if (! isValidUtf8 (text, numBytes))
         return false;
+
+    for (size_t i = 0; i + 1 < numBytes; ++i)
+        if (text[i] == '&' && text[i + 1] == '#' && ! isWellFormedCharacterReference (text, numBytes, i))
+            return false;
 
     // The root starts at the first "<" that opens neither a declaration nor a
     // comment or doctype; from there on, no "<?" may follow.

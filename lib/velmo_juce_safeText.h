@@ -12,9 +12,10 @@ namespace velmoLib
     the buffer, so text from files and hosts is checked before JUCE parses it. */
 bool isValidUtf8 (const void* data, size_t numBytes) noexcept;
 
-/** True when JUCE's XML parser can read the text safely: well-formed UTF-8, and no
-    processing instruction ("<?") after the root element has begun, where the
-    parser would loop for ever on the text that follows it. */
+/** True when JUCE's XML parser can read the text safely: well-formed UTF-8, only
+    well-formed numeric character references naming real characters (on others it
+    reads past the end), and no processing instruction ("<?") after the root
+    element has begun, where it would loop for ever on the text that follows. */
 bool isSafeXmlText (const char* text, size_t numBytes) noexcept;
 
 /** Parses XML text from untrusted bytes: a UTF-8 byte order mark is skipped, the

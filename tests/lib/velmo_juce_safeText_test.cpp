@@ -35,6 +35,12 @@ TEST (SafeText, XmlThatJucesParserCannotReadIsRefused)
         { "<A b=\"\xfc\"/>", false },                          // malformed UTF-8 would be read past its end
         { "<zd>\nO<?" "?>z", false },                             // JUCE's parser would loop for ever
         { "<A><?pi?></A>", false },
+        { "<A b=\"&#233;&#xE9;&#X1F3B8;\"/>", true },          // character references of real characters
+        { "<d>&#X", false },                                   // malformed: JUCE would read past the end
+        { "<d>&#xZZ;</d>", false },
+        { "<d>&#1114112;</d>", false },                        // beyond U+10FFFF
+        { "<d>&#xD800;</d>", false },                          // a lone surrogate
+        { "<d>&#0;</d>", false },
         { "", false },
         { "not xml", false },
     };
