@@ -108,15 +108,7 @@ std::unique_ptr<juce::XmlElement> parseXmlText (const void* data, size_t numByte
     if (data == nullptr)
         return {};
 
-    auto* text = static_cast<const char*> (data);
-
-    // A UTF-8 byte order mark is no part of the document.
-    if (numBytes >= 3 && std::memcmp (text, "\xef\xbb\xbf", 3) == 0)
-    {
-        text += 3;
-        numBytes -= 3;
-    }
-
+    const auto* text = static_cast<const char*> (data);
     const auto* zero = static_cast<const char*> (std::memchr (text, 0, numBytes));
     const auto length = zero != nullptr ? (size_t) (zero - text) : numBytes;
 
@@ -135,7 +127,11 @@ std::unique_ptr<juce::XmlElement> parseXmlFile (const juce::File& file)
     if (file.getSize() > largestSensibleFile || ! file.loadFileAsData (content))
         return {};
 
-    return parseXmlText (content.getData(), content.getSize());
+    // As JUCE reads a file: a UTF-8 byte order mark is no part of the document.
+    const auto* bytes = static_cast<const char*> (content.getData());
+    const size_t markLength = content.getSize() >= 3 && std::memcmp (bytes, "\xef\xbb\xbf", 3) == 0 ? 3 : 0;
+
+    return parseXmlText (bytes + markLength, content.getSize() - markLength);
 }
 
 } // namespace velmoLib

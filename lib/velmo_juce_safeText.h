@@ -18,12 +18,12 @@ bool isValidUtf8 (const void* data, size_t numBytes) noexcept;
     element has begun, where it would loop for ever on the text that follows. */
 bool isSafeXmlText (const char* text, size_t numBytes) noexcept;
 
-/** Parses XML text from untrusted bytes: a UTF-8 byte order mark is skipped, the
-    text ends at the first zero byte, and empty, unsafe (see isSafeXmlText) or
-    unparsable text gives nullptr. */
+/** Parses XML text from untrusted bytes: the text ends at the first zero byte,
+    and empty, unsafe (see isSafeXmlText) or unparsable text gives nullptr. */
 std::unique_ptr<juce::XmlElement> parseXmlText (const void* data, size_t numBytes);
 
-/** The same for a whole file (nullptr when it cannot be read or is implausibly large). */
+/** The same for a whole file, whose UTF-8 byte order mark is skipped as JUCE's
+    file reader does (nullptr when it cannot be read or is implausibly large). */
 std::unique_ptr<juce::XmlElement> parseXmlFile (const juce::File& file);
 
 } // namespace velmoLib

@@ -30,7 +30,6 @@ TEST (SafeText, XmlThatJucesParserCannotReadIsRefused)
     {
         { "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n\r\n \r\n<A b=\"1\"/>", true },
         { "<!-- note --><?other?><A/>", true },
-        { "\xef\xbb\xbf<A/>", true },                          // a byte order mark is skipped
         { std::string ("<A/>\0garbage", 12), true },           // the text ends at a zero byte
         { "<A b=\"\xfc\"/>", false },                          // malformed UTF-8 would be read past its end
         { "<zd>\nO<?" "?>z", false },                             // JUCE's parser would loop for ever
@@ -47,4 +46,13 @@ TEST (SafeText, XmlThatJucesParserCannotReadIsRefused)
 
     for (const auto& c : cases)
         EXPECT_EQ (velmoLib::parseXmlText (c.text.data(), c.text.size()) != nullptr, c.parses) << c.text;
+}
+
+TEST (SafeText, FilesMayStartWithAByteOrderMark)
+{
+    const juce::TemporaryFile file;
+    const char text[] = "\xef\xbb\xbf<A b=\"1\"/>";
+    ASSERT_TRUE (file.getFile().replaceWithData (text, sizeof (text) - 1));
+    EXPECT_NE (velmoLib::parseXmlFile (file.getFile()), nullptr);
+    EXPECT_EQ (velmoLib::parseXmlFile (file.getFile().getSiblingFile ("missing.xml")), nullptr);
 }
