@@ -17,20 +17,23 @@ TEST (NumberText, StoredValuesReadBackBitForBit)
 
 TEST (NumberText, DecimalsAreReadAsJuceReadsThem)
 {
-    struct Case { const char* text; double expected; };
+    // JUCE's own reader overflows on the absurd exponents, so it is asked only
+    // about the ordinary cases.
+    struct Case { const char* text; double expected; bool ordinary; };
     const Case cases[] =
     {
-        { "0.25", 0.25 }, { "  -1.5e2", -150.0 }, { "+3", 3.0 }, { "2abc", 2.0 }, { "abc", 0.0 }, { "", 0.0 },
-        { "1e5x", 1.0e5 }, { ".5", 0.5 },
-        { "0.339e96695280075073242", std::numeric_limits<double>::infinity() },   // far beyond any double
-        { "5e-99999999999999", 0.0 },
+        { "0.25", 0.25, true }, { "  -1.5e2", -150.0, true }, { "+3", 3.0, true }, { "2abc", 2.0, true },
+        { "abc", 0.0, true }, { "", 0.0, true }, { "1e5x", 1.0e5, true }, { ".5", 0.5, true },
+        { "1e400", std::numeric_limits<double>::infinity(), true },
+        { "0.339e96695280075073242", std::numeric_limits<double>::infinity(), false },
+        { "5e-99999999999999", 0.0, false },
     };
 
     for (const auto& c : cases)
     {
         EXPECT_EQ (velmoLib::readStoredDecimal (c.text), c.expected) << c.text;
 
-        if (std::isfinite (c.expected))
+        if (c.ordinary)
         {
             EXPECT_EQ (velmoLib::readStoredDecimal (c.text), juce::String (c.text).getDoubleValue()) << c.text;
         }
