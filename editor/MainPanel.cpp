@@ -1,7 +1,6 @@
 #include "MainPanel.h"
 
 #include "editor/ZentovaLook.h"
-#include "processor/PluginProcessor.h"
 
 #include <BinaryData.h>
 

@@ -94,10 +94,7 @@ void ModulationComponent::comboBoxChanged (juce::ComboBox* box)
         return;
 
     // A pick from the list is one complete gesture, like a toggle click.
-    auto& processor = *ownerProcessor;
-    sectionControls::beginGesture (processor, P::rateModeIndex);
-    sectionControls::sendValue (processor, P::rateModeIndex, (float) box->getSelectedItemIndex() * rateModeStep);
-    sectionControls::endGesture (processor, P::rateModeIndex);
+    sectionControls::sendGesture (*ownerProcessor, P::rateModeIndex, (float) box->getSelectedItemIndex() * rateModeStep);
 }
 
 void ModulationComponent::sliderValueChanged (juce::Slider* slider)

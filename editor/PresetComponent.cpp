@@ -135,13 +135,7 @@ void PresetComponent::randomClicked()
     ownerProcessor->setParameterNotifyingHost (index, randomButton->getToggleState() ? 1.0f : 0.0f);
     JUCE_END_IGNORE_WARNINGS_GCC_LIKE
 
-    auto& parameter = *ownerProcessor->pluginParameters.getUnchecked (index);
-
-    if (ownerProcessor->midiLearnActive.load())
-        parameter.learnArmed.store (true);
-
-    if (ownerProcessor->midiUnlearnActive.load())
-        parameter.midiCC.store (-1);
+    sectionControls::applyLearnModes (*ownerProcessor, index);
 }
 
 void PresetComponent::launchLoadDialog()

@@ -106,7 +106,11 @@ void sendValue (ZentovaAudioProcessor& processor, int index, float value)
     JUCE_END_IGNORE_WARNINGS_GCC_LIKE
 
     processor.updateLastTouched (index);
+    applyLearnModes (processor, index);
+}
 
+void applyLearnModes (ZentovaAudioProcessor& processor, int index)
+{
     // Learn arms first, then unlearn unbinds: with both modes on, the parameter
     // ends up armed and without a controller.
     auto& parameter = *processor.pluginParameters.getUnchecked (index);
@@ -118,11 +122,16 @@ void sendValue (ZentovaAudioProcessor& processor, int index, float value)
         parameter.midiCC = -1;
 }
 
-void sendSwitch (ZentovaAudioProcessor& processor, int index, bool isOn)
+void sendGesture (ZentovaAudioProcessor& processor, int index, float value)
 {
     beginGesture (processor, index);
-    sendValue (processor, index, isOn ? 1.0f : 0.0f);
+    sendValue (processor, index, value);
     endGesture (processor, index);
+}
+
+void sendSwitch (ZentovaAudioProcessor& processor, int index, bool isOn)
+{
+    sendGesture (processor, index, isOn ? 1.0f : 0.0f);
 }
 
 //==============================================================================

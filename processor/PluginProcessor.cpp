@@ -443,7 +443,10 @@ void ZentovaAudioProcessor::handleMidiAt (const juce::MidiBuffer& midi, int samp
         ++midiCursor;
 
     for (; midiCursor != end && (*midiCursor).samplePosition == samplePosition; ++midiCursor)
-        handleMidiMessage ((*midiCursor).getMessage());
+    {
+        const auto event = *midiCursor;
+        handleMidiMessage (event.data, event.numBytes);
+    }
 }
 
 void ZentovaAudioProcessor::stepSmoothers()
@@ -553,14 +556,14 @@ void ZentovaAudioProcessor::applyUnitSettings (const BlockSettings& s)
 //==============================================================================
 void ZentovaAudioProcessor::applyPresetIndexRequest()
 {
-    if (! presetIndexPending.load())
+    // The flag is taken first: a request raised while this one is served (a program
+    // change, the preset box) then waits for the next block instead of being lost.
+    if (! presetIndexPending.exchange (false))
         return;
 
     const auto path = presetPathForIndex (currentPresetIndex.load());
     if (path.isNotEmpty())
         loadPresetFromFile (path);
-
-    presetIndexPending.store (false);
 }
 
 juce::String ZentovaAudioProcessor::presetPathForIndex (int index) const
@@ -601,13 +604,11 @@ void ZentovaAudioProcessor::rescanPresets()
 
 void ZentovaAudioProcessor::applyClearRequest()
 {
-    if (! clearMidiRequested.load())
+    if (! clearMidiRequested.exchange (false))
         return;
 
     for (auto* parameter : pluginParameters)
         parameter->midiCC.store (-1);
-
-    clearMidiRequested.store (false);
 }
 
 void ZentovaAudioProcessor::applyRandomize()
@@ -643,7 +644,7 @@ void ZentovaAudioProcessor::applyRandomize()
 
 void ZentovaAudioProcessor::applyPanicRequest()
 {
-    if (! panicRequested.load())
+    if (! panicRequested.exchange (false))
         return;
 
     setParameterNotifyingHost (feedbackIndex, 0.0f);
@@ -654,21 +655,26 @@ void ZentovaAudioProcessor::applyPanicRequest()
         mainDelay[channel]->clearBuffer();
         modDelay[channel]->clearBuffer();
     }
-
-    panicRequested.store (false);
 }
 
 //==============================================================================
-void ZentovaAudioProcessor::handleMidiMessage (const juce::MidiMessage& message)
+// Read from the raw bytes: building a juce::MidiMessage would allocate for
+// long messages such as SysEx on the render thread.
+void ZentovaAudioProcessor::handleMidiMessage (const juce::uint8* data, int numBytes)
 {
-    if (message.isProgramChange())
+    if (numBytes < 2)
+        return;
+
+    const int kind = data[0] & 0xf0;   // the channel in the low four bits is ignored
+
+    if (kind == 0xc0)
     {
-        currentPresetIndex.store (message.getProgramChangeNumber());
+        currentPresetIndex.store (data[1] & 0x7f);
         presetIndexPending.store (true);
     }
-    else if (message.isController())
+    else if (kind == 0xb0 && numBytes >= 3)
     {
-        handleControllerChange (message.getControllerNumber(), message.getControllerValue());
+        handleControllerChange (data[1] & 0x7f, data[2] & 0x7f);
     }
 }
 

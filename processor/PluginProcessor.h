@@ -183,7 +183,7 @@ private:
     void stepSmoothers();
     void advanceScope (const juce::AudioSampleBuffer&, int sampleIndex) noexcept;
     void handleMidiAt (const juce::MidiBuffer&, int samplePosition);
-    void handleMidiMessage (const juce::MidiMessage&);
+    void handleMidiMessage (const juce::uint8* data, int numBytes);
     void handleControllerChange (int controllerNumber, int value);
     void pushScopeValue (float value) noexcept;
 

@@ -61,13 +61,6 @@ int RecordingListener::countValueChanges() const
 }
 
 //==============================================================================
-void processBlocks (juce::AudioProcessor& processor, juce::AudioBuffer<float>& buffer, int numBlocks)
-{
-    juce::MidiBuffer midi;
-    for (int i = 0; i < numBlocks; ++i)
-        processor.processBlock (buffer, midi);
-}
-
 void processSilence (juce::AudioProcessor& processor, int numSamples, int blockSize)
 {
     juce::AudioBuffer<float> buffer (2, blockSize);

@@ -55,7 +55,6 @@ private:
 };
 
 /** Runs blocks through a processor: stereo in, stereo out, optional MIDI. */
-void processBlocks (juce::AudioProcessor&, juce::AudioBuffer<float>& buffer, int numBlocks = 1);
 void processSilence (juce::AudioProcessor&, int numSamples, int blockSize = 512);
 void processWithMidi (juce::AudioProcessor&, const juce::MidiBuffer& midi, int numSamples = 64);
 

@@ -112,7 +112,9 @@ TEST_F (MidiComponentTest, RefreshShowsTheClearRequestAndLeavesTheModes)
 
     // A new strip starts with LEARN off while the mode stays on; one click shows on.
     click (*strip.learnButton);
+    EXPECT_TRUE (strip.learnButton->getToggleState());
     EXPECT_TRUE (processor.midiLearnActive.load());
     click (*strip.learnButton);
+    EXPECT_FALSE (strip.learnButton->getToggleState());
     EXPECT_FALSE (processor.midiLearnActive.load());
 }

@@ -80,7 +80,7 @@ TEST (HostState, FreshInstanceBytes)
     std::memcpy (&length, (const char*) block.getData() + 4, 4);
     EXPECT_EQ (length, block.getSize() - 9);
     EXPECT_EQ (((const char*) block.getData())[block.getSize() - 1], 0);
-    EXPECT_TRUE (xml.contains ("Feedback=\"0.40000000596046447754\""));
+    EXPECT_TRUE (juce::String::fromUTF8 ((const char*) block.getData() + 8).contains ("Feedback=\"0.40000000596046447754\""));
 }
 
 TEST (HostState, NumbersUseTwentySignificantDigits)
