@@ -287,9 +287,9 @@ TEST (SignalChain, DryPathAndGainWithoutWetSignal)
     EXPECT_NEAR (gain, std::pow (10.0f, 0.3f), 1.0e-3f);
     EXPECT_NEAR (buffer.getMagnitude (0, 512), 1.995f, 2.0e-3f);
 
-    // (1 - Dry_Wet) x input, clamped, times the gain, while the wet sum stays 0.
-    const float dry = 1.0f - processor.smoothedDryWet;
-    EXPECT_FLOAT_EQ (buffer.getSample (0, 511), juce::jlimit (-1.0f, 1.0f, dry * (-1.0f + processor.denormalOffset)) * gain);
+    // Settled: the dry input alone, clipped to full scale, then +6 dB.
+    EXPECT_NEAR (buffer.getSample (0, 510), 1.9953f, 1.0e-3f);
+    EXPECT_NEAR (buffer.getSample (1, 511), -1.9953f, 1.0e-3f);
 }
 
 TEST (SignalChain, ScopeTakesEveryThirtySecondSampleAcrossBlocks)
