@@ -90,6 +90,12 @@ void runMessageLoop (int milliseconds)
             juce::Thread::sleep (1);
 }
 
+void click (juce::Button& button)
+{
+    button.triggerClick();
+    runMessageLoop();
+}
+
 void dispatchPendingMessages()
 {
     for (int i = 0; i < 1000 && juce::dispatchNextMessageOnSystemQueue (true); ++i)

@@ -65,6 +65,9 @@ void runMessageLoop (int milliseconds = 20);
 /** Dispatches whatever messages are pending right now, without waiting. */
 void dispatchPendingMessages();
 
+/** A click as the user makes it: the button flips, then its listeners run. */
+void click (juce::Button&);
+
 /** A parameter index as an int for the processor's legacy interface. */
 void setParameter (ZentovaAudioProcessor&, int index, float value);
 

@@ -7,13 +7,7 @@
 
 namespace
 {
-    using testing::runMessageLoop;
-
-    void click (juce::Button& button)
-    {
-        button.triggerClick();
-        runMessageLoop();
-    }
+    using testing::click;
 
     class MidiComponentTest : public ::testing::Test
     {

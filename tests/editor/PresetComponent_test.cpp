@@ -9,14 +9,8 @@
 
 namespace
 {
+    using testing::click;
     using testing::runMessageLoop;
-
-    /** A click as the user makes it: the toggle flips, then the listeners run. */
-    void click (juce::Button& button)
-    {
-        button.triggerClick();
-        runMessageLoop();
-    }
 
     /** A browser on a processor whose preset folder holds the given presets
         (written before the processor is built, so its scan finds them). */
