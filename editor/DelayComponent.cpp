@@ -22,9 +22,14 @@ const sectionControls::KnobRow<S> knobs[] {
     { &S::sepSlider,  &S::sepLabel,  "SEP",  { 185, 35, 40, 40 }, { 185, 85, 40, 12 }, P::stereoSeparationIndex, Palette::blue },
 };
 
+int timeIndexFor (bool synced)
+{
+    return synced ? P::divisionIndex : P::timeIndex;
+}
+
 int timeIndexFor (ZentovaAudioProcessor& processor)
 {
-    return sectionControls::valueOf (processor, P::syncIndex) != 0.0f ? P::divisionIndex : P::timeIndex;
+    return timeIndexFor (sectionControls::valueOf (processor, P::syncIndex) != 0.0f);
 }
 } // namespace
 
@@ -111,7 +116,7 @@ void DelayComponent::refreshFromProcessor()
     const bool synced = sectionControls::valueOf (processor, P::syncIndex) != 0.0f;
     syncButton->setToggleState (synced, juce::dontSendNotification);
 
-    const int timeIndex = synced ? P::divisionIndex : P::timeIndex;
+    const int timeIndex = timeIndexFor (synced);
     sectionControls::setDoubleClickDefault (*timeSlider, processor, timeIndex);
     sectionControls::showValue (*timeSlider, processor, timeIndex);
 

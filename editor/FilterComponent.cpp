@@ -74,11 +74,5 @@ void FilterComponent::sliderValueChanged (juce::Slider* slider)
 
 void FilterComponent::refreshFromProcessor()
 {
-    if (firstUpdate)
-    {
-        sectionControls::setDoubleClickDefaults (*this, knobs);
-        firstUpdate = false;
-    }
-
-    sectionControls::showValues (*this, knobs);
+    sectionControls::refreshKnobs (*this, knobs);
 }

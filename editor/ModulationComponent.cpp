@@ -105,13 +105,7 @@ void ModulationComponent::sliderValueChanged (juce::Slider* slider)
 
 void ModulationComponent::refreshFromProcessor()
 {
-    if (firstUpdate)
-    {
-        sectionControls::setDoubleClickDefaults (*this, knobs);
-        firstUpdate = false;
-    }
-
-    sectionControls::showValues (*this, knobs);
+    sectionControls::refreshKnobs (*this, knobs);
 
     // Truncation toward zero: below 0.5 is "x 1", from 0.5 "/ 10", only 1.0 is "x 10".
     const auto mode = (int) (2.0f * sectionControls::valueOf (*ownerProcessor, P::rateModeIndex));

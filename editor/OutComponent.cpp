@@ -83,13 +83,7 @@ void OutComponent::sliderValueChanged (juce::Slider* slider)
 
 void OutComponent::refreshFromProcessor()
 {
-    if (firstUpdate)
-    {
-        sectionControls::setDoubleClickDefaults (*this, knobs);
-        firstUpdate = false;
-    }
-
-    sectionControls::showValues (*this, knobs);
+    sectionControls::refreshKnobs (*this, knobs);
     panicButton->setToggleState (ownerProcessor->panicRequested.load(), juce::dontSendNotification);
     oscillComp->refreshFromProcessor();
 }

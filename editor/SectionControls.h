@@ -173,4 +173,18 @@ void showValues (Section& section, const KnobRow<Section> (&rows)[numRows])
         showValue (*(section.*row.knob), *section.ownerProcessor, row.parameterIndex);
 }
 
+/** The knobs' part of a section's refresh: their double-click values at the first
+    refresh, then every knob set to its parameter without notification. */
+template <typename Section, size_t numRows>
+void refreshKnobs (Section& section, const KnobRow<Section> (&rows)[numRows])
+{
+    if (section.firstUpdate)
+    {
+        setDoubleClickDefaults (section, rows);
+        section.firstUpdate = false;
+    }
+
+    showValues (section, rows);
+}
+
 } // namespace sectionControls

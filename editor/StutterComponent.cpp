@@ -78,12 +78,6 @@ void StutterComponent::sliderValueChanged (juce::Slider* slider)
 
 void StutterComponent::refreshFromProcessor()
 {
-    if (firstUpdate)
-    {
-        sectionControls::setDoubleClickDefaults (*this, knobs);
-        firstUpdate = false;
-    }
-
+    sectionControls::refreshKnobs (*this, knobs);
     sectionControls::showSwitch (*reverseButton, *ownerProcessor, P::stutterReverseIndex);
-    sectionControls::showValues (*this, knobs);
 }
