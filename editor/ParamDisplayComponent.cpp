@@ -96,6 +96,7 @@ void ParamDisplayComponent::resized()
 
 void ParamDisplayComponent::refreshFromProcessor()
 {
+    ownerProcessor->takeControllerTouch();
     nameLabel->setText (ownerProcessor->lastTouchedParameterName.get(), juce::dontSendNotification);
     valueLabel->setText (ownerProcessor->lastTouchedParameterText.get(), juce::dontSendNotification);
 }

@@ -12,9 +12,9 @@ ZentovaAudioProcessorEditor::ZentovaAudioProcessorEditor (ZentovaAudioProcessor&
 
     look.applyColourScheme();
 
-    // The default look too, so popup menus and anything without a look of its own
-    // use it; the previous default is deliberately not restored on close.
-    juce::LookAndFeel::setDefaultLookAndFeel (&look);
+    // The default look too, so popup menus, fonts and anything without a look of its
+    // own use it; on close the default passes to another open editor's look, if any.
+    look.makeDefault();
     setLookAndFeel (&look);
 
     // Faces resolved earlier (through the framework's default look, or a closed
@@ -28,13 +28,18 @@ ZentovaAudioProcessorEditor::ZentovaAudioProcessorEditor (ZentovaAudioProcessor&
     mainPanel.setBounds (0, 0, Layout::editorWidth, Layout::panelHeight);
 
     startTimer (refreshIntervalMs);
+
+    // From now on this refresh loads pending preset files, not the processor.
+    owner.editorOpened();
 }
 
 ZentovaAudioProcessorEditor::~ZentovaAudioProcessorEditor()
 {
     // The look dies before the component base: drop the editor's reference to it
-    // first. The process-wide default stays as it is.
+    // first. The look itself hands the process-wide default on as it goes.
     setLookAndFeel (nullptr);
+
+    ownerProcessor->editorClosed();
 }
 
 void ZentovaAudioProcessorEditor::paint (juce::Graphics& g)

@@ -1,6 +1,8 @@
 #include "velmo_juce_numberText.h"
 
 #include <charconv>
+#include <cmath>
+#include <cstdio>
 #include <string>
 
 namespace velmoLib
@@ -63,7 +65,7 @@ int readStoredInteger (const juce::String& text) noexcept
     auto s = text.getCharPointer().findEndOfWhitespace();
     const bool negative = *s == '-';
 
-    if (negative)
+    if (negative || *s == '+')
         ++s;
 
     uint32_t value = 0;
@@ -79,6 +81,24 @@ int readStoredInteger (const juce::String& text) noexcept
     }
 
     return (int) (negative ? 0u - value : value);
+}
+
+juce::String formatTwoDecimals (double value)
+{
+    const double magnitude = std::abs (value);
+
+    // NaN, infinity and magnitudes beyond a 64-bit count of hundredths keep the
+    // standard text; no parameter reaches them.
+    if (! (magnitude < 1.0e15))
+        return juce::String (value, 2);
+
+    // A float widened to double times 100 and plus 0.5 is exact, so the
+    // truncation rounds every half up and nothing else differently.
+    const auto hundredths = (long long) (magnitude * 100.0 + 0.5);
+
+    char text[32] {};
+    std::snprintf (text, sizeof (text), "%s%lld.%02lld", value < 0.0 ? "-" : "", hundredths / 100, hundredths % 100);
+    return juce::String (text);
 }
 
 } // namespace velmoLib

@@ -16,9 +16,15 @@ juce::String formatStoredValue (float value);
     zero or infinity. */
 double readStoredDecimal (const juce::String& text);
 
-/** A stored integer read as JUCE reads one (leading blanks, an optional minus, the
-    leading digits; none read as 0), wrapping on overflow as JUCE's reader does but
-    without its undefined negation of the smallest int. */
+/** A stored integer: leading blanks, an optional sign ("+74" is 74, "-1" is -1),
+    the leading digits; none read as 0. It wraps on overflow as JUCE's reader does
+    but without its undefined negation of the smallest int. */
 int readStoredInteger (const juce::String& text) noexcept;
+
+/** A display value with exactly two decimals, halves rounded away from zero: the
+    magnitude times 100 plus 0.5, truncated, with a "-" before any value below
+    zero (also one that reads 0.00). The standard library's fixed notation would
+    round an exact half to the even digit (0.125 as "0.12"). */
+juce::String formatTwoDecimals (double value);
 
 } // namespace velmoLib

@@ -14,35 +14,52 @@ void PresetManager::setPresetFolder (const juce::String& folderName, const juce:
     presetExtension = extension;
 }
 
-juce::StringArray PresetManager::listPresetFiles() const
+juce::Array<juce::File> PresetManager::findPresetFiles() const
 {
-    juce::StringArray names;
+    juce::Array<juce::File> files;
 
-    // The extension is matched ignoring case on every platform (JUCE's own
-    // wildcard follows the file system's case rule, which differs on Linux).
-    const auto wildcard = "*." + presetExtension;
-
-    for (const auto& entry : juce::RangedDirectoryIterator (juce::File (presetFolderPath), false, "*",
+    // The iterator hands the single wildcard to the system's own matcher, which
+    // ignores case here, and never builds a string from a name that does not
+    // match: juce::String's wildcard match reads past a name that ends in a
+    // broken UTF-8 sequence.
+    for (const auto& entry : juce::RangedDirectoryIterator (juce::File (presetFolderPath), false,
+                                                            "*." + presetExtension,
                                                             juce::File::findFiles,
                                                             juce::File::FollowSymlinks::yes))
-    {
-        if (! entry.getFile().getFileName().matchesWildcard (wildcard, true))
-            continue;
+        files.add (entry.getFile());
 
-        // The text after the last "/" up to its last "."; a name that is only
-        // the dot and the extension is kept whole.
-        const auto fileName = entry.getFile().getFileName();
-        const auto lastDot = fileName.lastIndexOfChar ('.');
-        names.add (lastDot > 0 ? fileName.substring (0, lastDot) : fileName);
-    }
+    return files;
+}
 
-    return names;
+juce::String PresetManager::presetNameOf (const juce::File& file)
+{
+    // The text after the last "/" up to its last "."; the dot right after the
+    // "/" is not an extension's.
+    const auto fileName = file.getFileName();
+    const auto lastDot = fileName.lastIndexOfChar ('.');
+    return lastDot > 0 ? fileName.substring (0, lastDot) : fileName;
 }
 
 void PresetManager::scanPresets()
 {
-    auto names = presetNames.get();
-    names.addArray (listPresetFiles());
+    listPresets (presetNames.get(), presetPaths.get());
+}
+
+void PresetManager::rescanPresets()
+{
+    // Built apart and exchanged whole: a request never sees a half-filled list.
+    listPresets ({}, {});
+}
+
+void PresetManager::listPresets (juce::StringArray names, juce::StringArray paths)
+{
+    for (const auto& file : findPresetFiles())
+    {
+        names.add (presetNameOf (file));
+        paths.add (file.getFullPathName());
+    }
+
+    presetPaths.set (std::move (paths));
     presetNames.set (std::move (names));
 }
 

@@ -109,23 +109,40 @@ public:
     double lowState = 0.0;
 
 private:
+    static constexpr double softClipKnee = 1.4142135623730951;   // sqrt 2
+    static constexpr double softClipPeak = softClipKnee - softClipKnee * softClipKnee * softClipKnee / 6.0;
+    static constexpr double lowStateLimit = 6.0;
+
     inline void runPass (double x) noexcept
     {
         const double s = saturatedBand;
 
+        // Cubic soft clip beyond +-1. Past its peak at +-sqrt 2 the cubic would bend
+        // back and, beyond +-sqrt 6, turn the sign of the band state, which drives the
+        // low-pass integrator away instead of back: there it holds its peak instead.
         double b = band;
         if (b > 1.0 || b < -1.0)
-            b = b - b * b * b / 6.0; // cubic soft clip, only beyond +-1
+        {
+            if (b > softClipKnee)
+                b = softClipPeak;
+            else if (b < -softClipKnee)
+                b = -softClipPeak;
+            else
+                b = b - b * b * b / 6.0;
+        }
 
-        // rational tanh approximation, exactly +-1 at +-3
-        if (b < -3.0)
-            saturatedBand = -1.0;
-        else if (b > 3.0)
-            saturatedBand = 1.0;
-        else
-            saturatedBand = b * (b * b + 27.0) / (9.0 * b * b + 27.0);
+        // Rational tanh approximation (exactly +-1 at +-3); b never leaves +-1 here.
+        saturatedBand = b * (b * b + 27.0) / (9.0 * b * b + 27.0);
 
+        // Playing at full scale keeps the low-pass state within about +-2.3 at any
+        // setting; the bound only acts on a loop that has run away, and keeps every
+        // value of the echo loop finite and small enough to die away once the
+        // feedback is lowered.
         lowState = lowState + f * s;
+        if (lowState > lowStateLimit)
+            lowState = lowStateLimit;
+        else if (lowState < -lowStateLimit)
+            lowState = -lowStateLimit;
         high = x - lowState - q * s / std::sqrt (s * s + 1.0);
         band = s + f * high;
         notch = high + lowState;

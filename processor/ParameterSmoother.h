@@ -8,6 +8,7 @@ class ParameterSmoother
 public:
     static constexpr float coefficientAt44k1 = 0.9999f;
 
+    /** Ignores a rate that is not finite and above zero. */
     void setSampleRate (double sampleRate) noexcept;
 
     float process (float target) noexcept

@@ -1,6 +1,7 @@
 #include "PluginProcessor.h"
 
 #include "editor/PluginEditor.h"
+#include "editor/PresetFile.h"
 #include "lib/velmo_juce_numberText.h"
 #include "lib/velmo_juce_safeText.h"
 #include "processor/CrashLog.h"
@@ -130,8 +131,7 @@ ZentovaAudioProcessor::ZentovaAudioProcessor()
     for (int i = 0; i < 3; ++i)
         parameterSmoothers.add (new ParameterSmoother());
 
-    for (auto* state : { &channelInput, &channelOutput, &cutoffLfoValue, &modulationLfoValue,
-                         &feedbackInput, &loopSample, &modDelayOutput, &wetSum })
+    for (auto* state : channelStates())
         state->calloc (numChannels);
 
     createSignalUnits();
@@ -139,6 +139,7 @@ ZentovaAudioProcessor::ZentovaAudioProcessor()
     presetManager.setPresetFolder ("Corvanteel", "tqz");
     presetManager.scanPresets();
     presetMenuNames.set (presetManager.presetNames.get());
+    pendingPresetLoader = std::make_unique<PendingPresetLoader> (*this);
 
     readPreferences();
 
@@ -151,6 +152,7 @@ ZentovaAudioProcessor::ZentovaAudioProcessor()
 
 ZentovaAudioProcessor::~ZentovaAudioProcessor()
 {
+    pendingPresetLoader.reset();   // stopped first: a load uses the parameters and strings below
     writePreferences();
 }
 
@@ -242,6 +244,14 @@ juce::String ZentovaAudioProcessor::getParameterID (int index)
                                                                  : juce::String (index);
 }
 
+// Every wrapper asks this for a host's "reset" and its first display; JUCE's
+// own answer would be 0, which mutes the output and turns the dry path off.
+float ZentovaAudioProcessor::getParameterDefaultValue (int index)
+{
+    return juce::isPositiveAndBelow (index, (int) numParameters) ? pluginParameters.getUnchecked (index)->defaultNormalisedValue
+                                                                 : 0.0f;
+}
+
 void ZentovaAudioProcessor::setParameter (int index, float value)
 {
     // The comparison also rejects NaN.
@@ -255,7 +265,7 @@ const juce::String ZentovaAudioProcessor::getParameterText (int index)
     const float real = parameter.realValue.load (std::memory_order_relaxed);
 
     if (! parameter.isStepped)
-        return juce::String ((double) real, 2) + " " + parameter.paramUnit;
+        return velmoLib::formatTwoDecimals ((double) real) + " " + parameter.paramUnit;
 
     const int steps = truncated (real);
 
@@ -270,14 +280,33 @@ const juce::String ZentovaAudioProcessor::getParameterText (int index)
 
 void ZentovaAudioProcessor::updateLastTouched (int index)
 {
+    // A controller touch published before this one is older: it must not
+    // overwrite this one at the next refresh.
+    lastTouchedByController.store (-1);
     lastTouchedParameterName.set (getParameterName (index));
     lastTouchedParameterText.set (getParameterText (index));
+}
+
+void ZentovaAudioProcessor::takeControllerTouch()
+{
+    const int index = lastTouchedByController.exchange (-1);
+
+    if (juce::isPositiveAndBelow (index, (int) numParameters))
+    {
+        lastTouchedParameterName.set (getParameterName (index));
+        lastTouchedParameterText.set (getParameterText (index));
+    }
 }
 
 //==============================================================================
 void ZentovaAudioProcessor::prepareToPlay (double sampleRate, int)
 {
-    if (! (sampleRate == currentSampleRate))
+    // A rate that is no rate (NaN, infinite, zero or below) would poison the
+    // smoothers and everything that divides by currentSampleRate; such a call
+    // only clears, as a new preparation at the current rate does.
+    const bool usableRate = std::isfinite (sampleRate) && sampleRate > 0.0;
+
+    if (usableRate && ! (sampleRate == currentSampleRate))
     {
         currentSampleRate = sampleRate;
 
@@ -295,6 +324,11 @@ void ZentovaAudioProcessor::prepareToPlay (double sampleRate, int)
             smoother->setSampleRate (sampleRate);
     }
 
+    clearEchoLoop();
+}
+
+void ZentovaAudioProcessor::clearEchoLoop() noexcept
+{
     for (int channel = 0; channel < numChannels; ++channel)
     {
         mainDelay[channel]->clearBuffer();
@@ -303,6 +337,11 @@ void ZentovaAudioProcessor::prepareToPlay (double sampleRate, int)
         stutterUnit[channel]->clearBuffer();
         lastModDelayMs[channel] = std::numeric_limits<float>::quiet_NaN();   // a new rate gives new sample counts
     }
+
+    // The samples carried from one sample to the next hold the old signal too;
+    // left alone they would feed it back into the cleared loop.
+    for (auto* state : channelStates())
+        state->clear ((size_t) numChannels);
 }
 
 //==============================================================================
@@ -335,6 +374,10 @@ void ZentovaAudioProcessor::processBlock (juce::AudioSampleBuffer& buffer, juce:
     for (int channel = getTotalNumInputChannels(); channel < getTotalNumOutputChannels(); ++channel)
         if (channel < buffer.getNumChannels())
             buffer.clear (channel, 0, numSamples);
+
+    // Whatever is left in the buffer goes out to the host (LV2 writes it to its
+    // output port); the plug-in produces no MIDI, so nothing is left.
+    midiMessages.clear();
 }
 
 // Channel 1's filter only feeds channel 0's cross-feed of the next sample, and
@@ -561,45 +604,125 @@ void ZentovaAudioProcessor::applyPresetIndexRequest()
     if (! presetIndexPending.exchange (false))
         return;
 
-    const auto path = presetPathForIndex (currentPresetIndex.load());
-    if (path.isNotEmpty())
-        loadPresetFromFile (path);
+    const int entry = presetListEntryFor (currentPresetIndex.load());
+    if (entry < 0)
+        return;
+
+    // Only the entry crosses over: building its path would allocate, and replacing
+    // pendingPresetPath could free the old one here. The entry before the flag, as
+    // the reader takes the flag first.
+    pendingPresetListIndex.store (entry);
+    presetFilePending.store (true);
+}
+
+int ZentovaAudioProcessor::presetListEntryFor (int index) const
+{
+    return presetManager.presetNames.read ([index] (const juce::StringArray& names)
+    {
+        // A program number beyond the list picks the last preset.
+        const int entry = index >= names.size() ? names.size() - 1 : index;
+        return juce::isPositiveAndBelow (entry, names.size()) ? entry : -1;
+    });
 }
 
 juce::String ZentovaAudioProcessor::presetPathForIndex (int index) const
 {
-    juce::String name;
-
-    // Only a reference-count copy happens under the lock; the path is built after.
-    const bool found = presetManager.presetNames.read ([index, &name] (const juce::StringArray& names)
+    return presetManager.presetPaths.read ([index] (const juce::StringArray& paths)
     {
-        // A program number beyond the list picks the last preset.
-        const int i = index >= names.size() ? names.size() - 1 : index;
-
-        if (! juce::isPositiveAndBelow (i, names.size()))
-            return false;
-
-        name = names[i];
-        return true;
+        const int entry = index >= paths.size() ? paths.size() - 1 : index;
+        return juce::isPositiveAndBelow (entry, paths.size()) ? paths.getReference (entry) : juce::String();
     });
-
-    if (! found)
-        return {};
-
-    return presetManager.presetFolderPath + "/" + name + "." + presetManager.presetExtension;
 }
 
 void ZentovaAudioProcessor::loadPresetFromFile (juce::String path)
 {
     pendingPresetPath.set (std::move (path));
+    pendingPresetListIndex.store (-1);
     presetFilePending.store (true);
+}
+
+juce::String ZentovaAudioProcessor::pendingPresetFilePath() const
+{
+    const int entry = pendingPresetListIndex.load();
+    return entry >= 0 ? presetPathForIndex (entry) : pendingPresetPath.get();
+}
+
+bool ZentovaAudioProcessor::loadPendingPresetFile()
+{
+    // Lowered before the path is read: a request that arrives during the load
+    // raises the flag again and is served next time instead of being lost.
+    if (! presetFilePending.exchange (false))
+        return false;
+
+    const auto path = pendingPresetFilePath();
+    return juce::File::isAbsolutePath (path) && PresetFile::read (juce::File (path), *this);
 }
 
 void ZentovaAudioProcessor::rescanPresets()
 {
-    presetManager.presetNames.set (presetManager.listPresetFiles());
+    presetManager.rescanPresets();
     presetMenuNames.set (presetManager.presetNames.get());
     presetListChanged.store (true);
+}
+
+//==============================================================================
+// Without an editor nothing would load a program change's preset: on stage the
+// window is usually closed. This polls at the editor's refresh rate while none
+// is open; with one open, the editor's refresh does the load.
+class ZentovaAudioProcessor::PendingPresetLoader : private juce::Timer,
+                                                   private juce::AsyncUpdater
+{
+public:
+    explicit PendingPresetLoader (ZentovaAudioProcessor& owner) : processor (owner)
+    {
+        // Some hosts build the processor off the message thread; the timer is
+        // then started from there.
+        if (juce::MessageManager::existsAndIsCurrentThread())
+            resume();
+        else if (juce::MessageManager::getInstanceWithoutCreating() != nullptr)
+            triggerAsyncUpdate();
+    }
+
+    ~PendingPresetLoader() override
+    {
+        pause();
+    }
+
+    void resume()   { startTimer (ZentovaAudioProcessorEditor::refreshIntervalMs); }
+
+    void pause()
+    {
+        cancelPendingUpdate();
+        stopTimer();
+    }
+
+private:
+    void handleAsyncUpdate() override
+    {
+        if (processor.openEditors == 0)
+            resume();
+    }
+
+    void timerCallback() override
+    {
+        processor.loadPendingPresetFile();
+    }
+
+    ZentovaAudioProcessor& processor;
+
+    JUCE_DECLARE_NON_COPYABLE (PendingPresetLoader)
+};
+
+void ZentovaAudioProcessor::editorOpened()
+{
+    if (openEditors++ == 0)
+        pendingPresetLoader->pause();
+}
+
+void ZentovaAudioProcessor::editorClosed()
+{
+    if (--openEditors == 0)
+        pendingPresetLoader->resume();
 }
 
 void ZentovaAudioProcessor::applyClearRequest()
@@ -650,11 +773,9 @@ void ZentovaAudioProcessor::applyPanicRequest()
     setParameterNotifyingHost (feedbackIndex, 0.0f);
     setParameterNotifyingHost (modulationAmountIndex, 0.0f);
 
-    for (int channel = 0; channel < numChannels; ++channel)
-    {
-        mainDelay[channel]->clearBuffer();
-        modDelay[channel]->clearBuffer();
-    }
+    // Everything that holds the echo goes, so the next output is the dry signal
+    // only, even from a loop that was ringing at full scale.
+    clearEchoLoop();
 }
 
 //==============================================================================
@@ -700,8 +821,10 @@ void ZentovaAudioProcessor::handleControllerChange (int controllerNumber, int va
         {
             setParameterNotifyingHost (index, (float) value / 127.0f);
 
+            // The texts are built on the message thread (takeControllerTouch):
+            // building them here would allocate on the render thread.
             if (index != randomizeIndex)
-                updateLastTouched (index);
+                lastTouchedByController.store (index);
         }
     }
 }

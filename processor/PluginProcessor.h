@@ -71,6 +71,7 @@ public:
     float getParameter (int index) override;
     const juce::String getParameterText (int index) override;
     void setParameter (int index, float value) override;
+    float getParameterDefaultValue (int index) override;
     juce::String getParameterID (int index) override;
     using juce::AudioProcessor::getParameterName;
     using juce::AudioProcessor::getParameterText;
@@ -85,17 +86,36 @@ public:
     void getStateInformation (juce::MemoryBlock& destData) override;
     void setStateInformation (const void* data, int sizeInBytes) override;
 
-    /** Asks the editor's next refresh to load the preset file at path. */
+    /** Asks for the preset file at path to be loaded (message thread): by the
+        editor's next refresh, or without an editor by the processor's own loader. */
     void loadPresetFromFile (juce::String path);
 
     /** Lists the preset folder again and hands the names to the preset box. */
     void rescanPresets();
 
-    /** The path of the preset file at index in presetNames, or empty. */
+    /** The path of the listed preset file at index in presetNames (an index beyond
+        the list names the last one), or empty. Message thread. */
     juce::String presetPathForIndex (int index) const;
+
+    /** The full path of the file the pending request names, or empty. Message thread. */
+    juce::String pendingPresetFilePath() const;
+
+    /** Loads and applies the pending preset file, if any, and lowers the request
+        whatever the outcome. Message thread: the editor's refresh calls it, and
+        the processor itself while no editor is open. Returns whether a file was applied. */
+    bool loadPendingPresetFile();
+
+    /** Told by each editor as it opens and closes (message thread): while one is
+        open its refresh loads pending preset files, otherwise the processor does. */
+    void editorOpened();
+    void editorClosed();
 
     /** Copies the parameter's name and display text into the last-touched strings. */
     void updateLastTouched (int index);
+
+    /** Message thread: turns the parameter a MIDI controller changed last, if any
+        since the last call, into the last-touched strings. */
+    void takeControllerTouch();
 
     /** The options of the preferences file; its location is given explicitly. */
     static juce::PropertiesFile::Options preferencesOptions();
@@ -122,6 +142,7 @@ public:
 
     velmoLib::SharedValue<juce::String> lastTouchedParameterName { versionNumber };
     velmoLib::SharedValue<juce::String> lastTouchedParameterText;
+    std::atomic<int> lastTouchedByController { -1 };   // set by the render thread, -1 for none
 
     velmoLib::PresetManager presetManager;
     velmoLib::SharedValue<juce::StringArray> presetMenuNames;
@@ -134,6 +155,12 @@ public:
     std::atomic<bool> clearMidiRequested { false };
     std::atomic<bool> presetIndexPending { false };
     std::atomic<int> currentPresetIndex { -1 };
+
+    // The listed preset a pending file request names (its entry in presetNames),
+    // or -1 when the request is the file at pendingPresetPath. The render thread
+    // serves an index by storing the entry only; the path is looked up on the
+    // message thread, so a block never builds or releases a string.
+    std::atomic<int> pendingPresetListIndex { -1 };
     bool randomizeActive = false;
     juce::Random randomGenerator;
     std::atomic<bool> panicRequested { false };
@@ -166,13 +193,22 @@ private:
 
     void createParameters();
     void createSignalUnits();
+
+    /** Every block of per-channel sample state, for allocating and clearing them alike. */
+    std::array<juce::HeapBlock<float>*, 8> channelStates() noexcept
+    {
+        return { &channelInput, &channelOutput, &cutoffLfoValue, &modulationLfoValue,
+                 &feedbackInput, &loopSample, &modDelayOutput, &wetSum };
+    }
     void readPreferences();
     void writePreferences();
 
     void applyPresetIndexRequest();
+    int presetListEntryFor (int index) const;
     void applyClearRequest();
     void applyRandomize();
     void applyPanicRequest();
+    void clearEchoLoop() noexcept;
     void readTempo();
     BlockSettings readBlockSettings() const;
     void applyUnitSettings (const BlockSettings&);
@@ -195,6 +231,11 @@ private:
     float lastOutLevel = 0.0f;
     float lastModDelayMs[numChannels] { std::numeric_limits<float>::quiet_NaN(), std::numeric_limits<float>::quiet_NaN() };
     float outputGainTarget = 0.0f;
+
+    // Loads pending preset files on the message thread while no editor is open.
+    class PendingPresetLoader;
+    std::unique_ptr<PendingPresetLoader> pendingPresetLoader;
+    int openEditors = 0;   // message thread only
 
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (ZentovaAudioProcessor)
 };

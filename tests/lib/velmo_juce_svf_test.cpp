@@ -126,9 +126,13 @@ TEST (Svf, BandStateIsSoftClippedBeyondOneAndSaturated)
         { 1.0,   7.0 / 9.0 },      // exactly 1 is left unclipped
         { -1.0,  -7.0 / 9.0 },
         { 1.01,  0.696867020 },    // clipped to about 0.8383 first
-        { 2.0,   0.590203106 },
-        { 3.5,   -1.0 },           // the cubic folds it past -3
-        { -3.5,  1.0 },
+        { 1.3,   0.746887740 },
+        // Beyond its peak at sqrt 2 (about 0.9428) the clip holds the peak and keeps the
+        // sign; the cubic alone would turn 3.5 into -3.65 and drive the filter away.
+        { 2.0,   0.751254189 },
+        { 3.5,   0.751254189 },
+        { -3.5,  -0.751254189 },
+        { 1.0e6, 0.751254189 },
     };
 
     for (const auto& c : cases)
@@ -190,6 +194,33 @@ TEST (Svf, FullResonanceStaysBounded)
     const double peak = lowPassPeak (filter, 44100.0, 3000.0, 1.0f);
     EXPECT_TRUE (std::isfinite (peak));
     EXPECT_LT (peak, 4.0);
+}
+
+// A band or low-pass state far out (as a runaway echo loop leaves it) is pulled back
+// towards the input, never driven further out, and the low-pass state stays bounded.
+TEST (Svf, StateFarOutComesBackWithSilenceIn)
+{
+    for (const double start : { 1.0e6, -1.0e6, 40.0, -40.0 })
+    {
+        for (const float resonance : { 0.0f, 1.9f })
+        {
+            Svf filter = makeFilter (44100.0, 100.0f, resonance);
+            filter.band = start;
+            filter.lowState = -start;
+            double largest = 0.0;
+
+            for (int n = 0; n < 10 * 44100; ++n)
+            {
+                float in = 0.0f;
+                filter.process (&in);
+                largest = std::max (largest, std::abs (filter.lowState));
+            }
+
+            EXPECT_LE (largest, 6.0) << start << ", resonance " << resonance;
+            EXPECT_LT (std::abs (filter.low), 1.0e-6) << start << ", resonance " << resonance;
+            EXPECT_LT (std::abs (filter.band), 1.0e-6) << start << ", resonance " << resonance;
+        }
+    }
 }
 
 TEST (Svf, ClearStateSilences)

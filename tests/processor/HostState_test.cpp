@@ -165,13 +165,14 @@ TEST (HostState, ReaderRules)
         SCOPED_TRACE ("values and controllers");
         P p;
         p.setParameter (P::timeIndex, 0.7f);
-        restore (p, wrap ("<ZENTOVA_STATE Time=\"2\" TimeCC=\"x\" Sync=\"abc\" SyncCC=\"200\" feedback=\"0.1\" DivisionCC=\" -3z\"/>"));
+        restore (p, wrap ("<ZENTOVA_STATE Time=\"2\" TimeCC=\"x\" Sync=\"abc\" SyncCC=\"200\" feedback=\"0.1\" DivisionCC=\" -3z\" FeedbackCC=\"+74\"/>"));
         EXPECT_EQ (p.getParameter (P::timeIndex), 0.7f);          // out of range: unchanged
         EXPECT_EQ (p.pluginParameters[P::timeIndex]->midiCC.load(), 0);
         EXPECT_EQ (p.getParameter (P::syncIndex), 0.0f);          // no number reads as 0
         EXPECT_EQ (p.pluginParameters[P::syncIndex]->midiCC.load(), 200);
         EXPECT_EQ (p.getParameter (P::feedbackIndex), 0.4f);      // names are case-sensitive
         EXPECT_EQ (p.pluginParameters[P::divisionIndex]->midiCC.load(), -3);
+        EXPECT_EQ (p.pluginParameters[P::feedbackIndex]->midiCC.load(), 74);   // an optional sign
     }
     {
         SCOPED_TRACE ("empty element gives every default");

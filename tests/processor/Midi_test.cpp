@@ -23,6 +23,11 @@ namespace
     void bind (P& p, int index, int number)   { p.pluginParameters[index]->midiCC = number; }
     int boundTo (P& p, int index)              { return p.pluginParameters[index]->midiCC.load(); }
     float value (P& p, int index)              { return p.getParameter (index); }
+
+    // What the parameter display shows after its next refresh, which turns the
+    // render thread's last controller touch into the texts.
+    juce::String shownName (P& p)              { p.takeControllerTouch(); return p.lastTouchedParameterName.get(); }
+    juce::String shownText (P& p)              { p.takeControllerTouch(); return p.lastTouchedParameterText.get(); }
 }
 
 TEST (Midi, LearnBindsEveryArmedParameterWithOneMessage)
@@ -80,10 +85,60 @@ TEST (Midi, ControllersDriveTheirParameters)
 
         EXPECT_EQ (value (p, c.index), c.expected);
         EXPECT_EQ (p.getParameterText (c.index), c.text);
-        EXPECT_EQ (p.lastTouchedParameterName.get(), p.getParameterName (c.index));
-        EXPECT_EQ (p.lastTouchedParameterText.get(), c.text);
+        EXPECT_EQ (shownName (p), p.getParameterName (c.index));
+        EXPECT_EQ (shownText (p), c.text);
         EXPECT_EQ (host.countValueChanges(), 1);
     }
+}
+
+// A controller acts at its own sample, not at the start of its block: Dry_Wet held
+// fully wet, then a controller sets it to 0 at sample 256. Up to there the output is
+// what the same processor gives without the message; from 256 the dry signal enters.
+TEST (Midi, ControllerTakesEffectAtItsSample)
+{
+    P withController, without;
+    juce::Random random (21);
+    juce::AudioBuffer<float> input (2, 512);
+
+    for (auto* p : { &withController, &without })
+    {
+        p->prepareToPlay (44100.0, 512);
+        p->setParameter (P::dryWetIndex, 1.0f);
+        bind (*p, P::dryWetIndex, 30);
+        p->parameterSmoothers[1]->state = 1.0f;   // output gain, settled at 0 dB
+        p->parameterSmoothers[2]->state = 1.0f;   // dry/wet, settled fully wet
+    }
+
+    juce::AudioBuffer<float> outputs[2];
+    for (int block = 0; block < 12; ++block)
+    {
+        for (int c = 0; c < 2; ++c)
+            for (int i = 0; i < 512; ++i)
+                input.setSample (c, i, 0.5f * (random.nextFloat() - 0.5f));
+
+        int k = 0;
+        for (auto* p : { &withController, &without })
+        {
+            juce::MidiBuffer midi;
+            if (block == 11 && p == &withController)
+                midi.addEvent (juce::MidiMessage::controllerEvent (1, 30, 0), 256);
+
+            outputs[k].makeCopyOf (input);
+            p->processBlock (outputs[k++], midi);
+        }
+    }
+
+    for (int c = 0; c < 2; ++c)
+    {
+        int firstDifference = -1;
+        for (int i = 0; i < 512 && firstDifference < 0; ++i)
+            if (outputs[0].getSample (c, i) != outputs[1].getSample (c, i))
+                firstDifference = i;
+
+        EXPECT_EQ (firstDifference, 256) << "channel " << c;
+    }
+
+    EXPECT_EQ (withController.getParameter (P::dryWetIndex), 0.0f);
 }
 
 TEST (Midi, SharedControllerShowsTheHigherIndex)
@@ -95,7 +150,7 @@ TEST (Midi, SharedControllerShowsTheHigherIndex)
 
     EXPECT_EQ (value (p, P::timeIndex), 100.0f / 127.0f);
     EXPECT_EQ (value (p, P::stutterMixIndex), 100.0f / 127.0f);
-    EXPECT_EQ (p.lastTouchedParameterName.get(), "Stutter_Mix");
+    EXPECT_EQ (shownName (p), "Stutter_Mix");
 }
 
 TEST (Midi, AllNotesOffControllerIsIgnored)
@@ -111,7 +166,7 @@ TEST (Midi, AllNotesOffControllerIsIgnored)
     EXPECT_EQ (boundTo (p, P::timeIndex), -1);
     EXPECT_TRUE (p.pluginParameters[P::timeIndex]->learnArmed.load());
     EXPECT_EQ (value (p, P::feedbackIndex), before);
-    EXPECT_EQ (p.lastTouchedParameterName.get(), "v 1.1");
+    EXPECT_EQ (shownName (p), "v 1.1");
 }
 
 TEST (Midi, RandomizeControllerStartsOnlyAtFullValueAndLeavesTheDisplay)
@@ -122,7 +177,7 @@ TEST (Midi, RandomizeControllerStartsOnlyAtFullValueAndLeavesTheDisplay)
     sendController (p, 40, 126);
     testing::processSilence (p, 64, 64);
     EXPECT_EQ (value (p, P::randomizeIndex), 126.0f / 127.0f);
-    EXPECT_EQ (p.lastTouchedParameterName.get(), "v 1.1");
+    EXPECT_EQ (shownName (p), "v 1.1");
 
     const float timeBefore = value (p, P::timeIndex);
     sendController (p, 40, 127);
@@ -130,7 +185,7 @@ TEST (Midi, RandomizeControllerStartsOnlyAtFullValueAndLeavesTheDisplay)
     testing::processSilence (p, 64, 64);   // the next block randomizes
     EXPECT_EQ (value (p, P::randomizeIndex), 0.0f);
     EXPECT_NE (value (p, P::timeIndex), timeBefore);
-    EXPECT_EQ (p.lastTouchedParameterName.get(), "v 1.1");
+    EXPECT_EQ (shownName (p), "v 1.1");
 }
 
 TEST (Midi, ProgramChangeIsRequestedForTheNextBlock)
@@ -209,7 +264,7 @@ TEST (Randomize, FollowsItsRulesOverManySeeds)
         ++modes[(int) p.pluginParameters[P::rateModeIndex]->realValue.load()];
     }
 
-    EXPECT_EQ (p.lastTouchedParameterName.get(), "v 1.1");
+    EXPECT_EQ (shownName (p), "v 1.1");
     EXPECT_NEAR (modes[0] / (double) runs, 0.5, 0.05);
     EXPECT_NEAR (modes[1] / (double) runs, 0.25, 0.05);
     EXPECT_NEAR (modes[2] / (double) runs, 0.25, 0.05);
@@ -229,7 +284,7 @@ TEST (Randomize, PanicInTheSameBlockWins)
     EXPECT_FALSE (p.panicRequested.load());
 }
 
-TEST (Panic, SilencesTheDelayLinesButNotTheStutter)
+TEST (Panic, ClearsEveryPartOfTheEchoLoop)
 {
     P p;
     p.setParameter (P::feedbackIndex, 0.9f);
@@ -273,9 +328,14 @@ TEST (Panic, SilencesTheDelayLinesButNotTheStutter)
             EXPECT_EQ (bufferEnergy (line->buffer.get(), line->length), 0.0);
             EXPECT_EQ (line->writeIndex, 0);
         }
-    }
 
-    EXPECT_EQ (bufferEnergy (p.stutterUnit[0]->buffer.get(), p.stutterUnit[0]->capacity), stutterBefore);
+        EXPECT_EQ (bufferEnergy (p.stutterUnit[c]->buffer.get(), p.stutterUnit[c]->capacity), 0.0);
+        const auto& filter = *p.feedbackFilter[c];
+        for (const double state : { filter.band, filter.saturatedBand, filter.lowState, filter.low })
+            EXPECT_EQ (state, 0.0);
+        EXPECT_EQ (p.loopSample[c], 0.0f);
+        EXPECT_EQ (p.feedbackInput[c], 0.0f);
+    }
 }
 
 JUCE_END_IGNORE_WARNINGS_GCC_LIKE

@@ -54,8 +54,9 @@ TEST (ParameterTable, NewInstanceHasEveryDefaultNameAndText)
         EXPECT_EQ (processor.getParameter (i), processor.pluginParameters[i]->defaultNormalisedValue);
         EXPECT_EQ (processor.getParameterText (i), defaults[i].text);
 
-        // Hosts get JUCE's defaults for everything the processor leaves alone.
-        EXPECT_EQ (processor.getParameterDefaultValue (i), 0.0f);
+        // A host's reset goes to the parameter's own default; for everything
+        // else the processor leaves alone hosts get JUCE's answers.
+        EXPECT_EQ (processor.getParameterDefaultValue (i), processor.pluginParameters[i]->defaultNormalisedValue);
         EXPECT_EQ (processor.getParameterNumSteps (i), 2147483647);
         EXPECT_TRUE (processor.getParameterLabel (i).isEmpty());
         EXPECT_TRUE (processor.isParameterAutomatable (i));
@@ -92,6 +93,58 @@ TEST (ParameterTable, DisplayTextsAcrossTheRange)
 
     processor.setParameter (ZentovaAudioProcessor::feedbackIndex, 1.0f);
     EXPECT_EQ (processor.pluginParameters[ZentovaAudioProcessor::feedbackIndex]->realValue.load(), 100.0f);
+}
+
+TEST (ParameterTable, TwoDecimalTextsRoundExactHalvesUp)
+{
+    // Feedback, Resonance and the other 0 to 100 % parameters take a real value of
+    // exactly 0.125 at 0.00125; Stutter_Speed (0 to 400 %) at a quarter of that.
+    struct HalfCase { int index; float value; const char* text; };
+    const HalfCase cases[] =
+    {
+        { ZentovaAudioProcessor::feedbackIndex,     0.00125f,  "0.13 %" },
+        { ZentovaAudioProcessor::resonanceIndex,    0.00125f,  "0.13 %" },
+        { ZentovaAudioProcessor::dryWetIndex,       0.00375f,  "0.38 %" },
+        { ZentovaAudioProcessor::stutterSpeedIndex, 0.0003125f, "0.13 %" },
+        { ZentovaAudioProcessor::feedbackIndex,     std::nextafter (0.00125f, 0.0f), "0.12 %" },
+        { ZentovaAudioProcessor::feedbackIndex,     std::nextafter (0.00125f, 1.0f), "0.13 %" },
+    };
+
+    ZentovaAudioProcessor processor;
+
+    for (const auto& c : cases)
+    {
+        processor.setParameter (c.index, c.value);
+        EXPECT_EQ (processor.getParameterText (c.index), c.text) << c.index << " at " << c.value;
+    }
+
+    // Across the whole range of every non-stepped parameter the text is JUCE's
+    // two-decimal text except at exact halves, where it is the next one up.
+    int halves = 0;
+
+    for (int index = 0; index < ZentovaAudioProcessor::numParameters; ++index)
+    {
+        const auto& parameter = *processor.pluginParameters[index];
+
+        if (parameter.isStepped)
+            continue;
+
+        for (int step = 0; step <= 65536; ++step)
+        {
+            processor.setParameter (index, (float) step / 65536.0f);
+            const double real = (double) parameter.realValue.load();
+            const double hundredths = std::abs (real) * 100.0;
+            const bool exactHalf = hundredths - std::floor (hundredths) == 0.5;
+            const double beyondHalf = std::nextafter (real, real < 0.0 ? -1.0e300 : 1.0e300);
+
+            halves += exactHalf ? 1 : 0;
+            ASSERT_EQ (processor.getParameterText (index),
+                       juce::String (exactHalf ? beyondHalf : real, 2) + " " + parameter.paramUnit)
+                << parameter.paramName << " at step " << step;
+        }
+    }
+
+    EXPECT_GT (halves, 0);
 }
 
 TEST (ParameterTable, SetParameterRejectsWhatIsOutOfRange)

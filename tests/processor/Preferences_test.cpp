@@ -98,6 +98,7 @@ TEST (Preferences, ANewInstanceReadsItsBindingsFromTheFile)
         { "keys are case-sensitive",      "<VALUE name=\"timecc\" val=\"74\"/>",       {} },
         { "text without digits reads 0",  "<VALUE name=\"TimeCC\" val=\"abc\"/>",      { { 0, 0 } } },
         { "leading blanks and digits",    "<VALUE name=\"FeedbackCC\" val=\" 20x\"/>", { { 3, 20 } } },
+        { "an optional sign",             "<VALUE name=\"TimeCC\" val=\"+74\"/><VALUE name=\"SyncCC\" val=\"-1\"/>", { { 0, 74 } } },
         { "an entry without a name",      "<VALUE val=\"5\"/><VALUE name=\"Out_LevelCC\" val=\"7\"/>", { { 19, 7 } } },
     };
 

@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <fstream>
+
 JUCE_BEGIN_IGNORE_WARNINGS_GCC_LIKE ("-Wdeprecated-declarations")
 
 namespace
@@ -13,6 +16,19 @@ namespace
         p.currentPresetIndex = index;
         p.presetIndexPending = true;
         testing::processSilence (p, 8, 8);
+    }
+
+    /** A preset file as the editor's SAVE writes it, in short: its name and Feedback. */
+    void writePreset (const juce::File& file, const juce::String& name, float feedback)
+    {
+        file.replaceWithText ("<ZENTOVA_PRESET PresetName=\"" + name + "\" Feedback=\""
+                              + juce::String (feedback) + "\"/>");
+    }
+
+    /** A file whose name is the given bytes, which need not be valid UTF-8. */
+    void createFileNamedByBytes (const juce::File& folder, const std::string& name)
+    {
+        std::ofstream (folder.getFullPathName().toStdString() + "/" + name) << "x";
     }
 }
 
@@ -48,16 +64,56 @@ TEST (PresetFolder, ListsPresetFilesOnly)
     EXPECT_TRUE (p.presetListChanged.load());
 }
 
+TEST (PresetFolder, NamesEndingInABrokenCharacterAreSkippedAtEveryScan)
+{
+    // Such a name made the scan read past its string (seen by AddressSanitizer).
+    testing::TemporaryHome home;
+    const auto folder = home.presetFolder();
+    folder.createDirectory();
+    for (const std::string name : { "a\xF0", "b\xC3", "c.tqz\xE2\x82", "Kept.tqz" })
+        createFileNamedByBytes (folder, name);
+
+    P p;
+    EXPECT_EQ (p.presetManager.presetNames.get(), juce::StringArray ("Kept"));
+
+    p.rescanPresets();
+    EXPECT_EQ (p.presetManager.presetNames.get(), juce::StringArray ("Kept"));
+}
+
+TEST (PresetFolder, EachNameComesWithTheVeryFileListed)
+{
+    testing::TemporaryHome home;
+    const auto folder = home.presetFolder();
+    folder.createDirectory();
+    for (const auto* name : { "Lead.TQZ", "Pad.tqz", "Bass.Tqz" })
+        folder.getChildFile (name).replaceWithText ("x");
+
+    P p;
+    const auto names = p.presetManager.presetNames.get();
+    const auto paths = p.presetManager.presetPaths.get();
+
+    ASSERT_EQ (names.size(), 3);
+    ASSERT_EQ (paths.size(), 3);
+    for (int i = 0; i < names.size(); ++i)
+    {
+        const juce::File file (paths[i]);
+        EXPECT_TRUE (file.existsAsFile()) << paths[i];
+        EXPECT_EQ (file.getParentDirectory(), folder);
+        EXPECT_EQ (file.getFileNameWithoutExtension(), names[i]);
+        EXPECT_EQ (p.presetPathForIndex (i), paths[i]);
+    }
+}
+
 TEST (PresetRequests, IndexResolvesAgainstTheList)
 {
     testing::TemporaryHome home;
     home.presetFolder().createDirectory();
-    for (const auto* name : { "A.tqz", "B.tqz", "C.tqz" })
+    for (const auto* name : { "A.tqz", "B.TQZ", "C.tqz" })
         home.presetFolder().getChildFile (name).replaceWithText ("x");
 
     P p;
     const auto names = p.presetManager.presetNames.get();
-    const auto pathOf = [&] (int i) { return p.presetManager.presetFolderPath + "/" + names[i] + ".tqz"; };
+    const auto pathOf = [&] (int i) { return p.presetManager.presetPaths.get()[i]; };
 
     struct Case { int index; bool requests; int expectedEntry; };
     const Case cases[] = { { 0, true, 0 }, { 2, true, 2 }, { 5, true, 2 }, { 127, true, 2 }, { -1, false, 0 } };
@@ -72,8 +128,10 @@ TEST (PresetRequests, IndexResolvesAgainstTheList)
         EXPECT_EQ (p.currentPresetIndex.load(), c.index);
         if (c.requests)
         {
-            EXPECT_EQ (p.pendingPresetPath.get(), pathOf (c.expectedEntry)) << c.index;
-            EXPECT_TRUE (juce::File (p.pendingPresetPath.get()).existsAsFile());
+            const juce::File requested (p.pendingPresetFilePath());
+            EXPECT_EQ (requested.getFullPathName(), pathOf (c.expectedEntry)) << c.index;
+            EXPECT_EQ (requested.getFileNameWithoutExtension(), names[c.expectedEntry]) << c.index;
+            EXPECT_TRUE (requested.existsAsFile()) << c.index;
         }
     }
 }
@@ -94,6 +152,70 @@ TEST (PresetRequests, LastFileRequestWins)
     p.loadPresetFromFile ("/tmp/two.tqz");
     EXPECT_TRUE (p.presetFilePending.load());
     EXPECT_EQ (p.pendingPresetPath.get(), "/tmp/two.tqz");
+}
+
+TEST (PresetRequests, TheLaterOfAFileAndAnIndexRequestWins)
+{
+    testing::TemporaryHome home;
+    home.presetFolder().createDirectory();
+    home.presetFolder().getChildFile ("Listed.tqz").replaceWithText ("x");
+    const auto chosen = home.folder().getChildFile ("Chosen.tqz").getFullPathName();
+    const auto listed = home.presetFolder().getChildFile ("Listed.tqz").getFullPathName();
+
+    P p;
+    p.loadPresetFromFile (chosen);
+    requestIndex (p, 0);
+    EXPECT_EQ (p.pendingPresetFilePath(), listed);
+
+    p.loadPresetFromFile (chosen);
+    EXPECT_EQ (p.pendingPresetFilePath(), chosen);
+    EXPECT_TRUE (p.presetFilePending.load());
+}
+
+TEST (PresetRequests, WithoutAnEditorAProgramChangeIsAppliedWithinAFewTicks)
+{
+    testing::TemporaryHome home;
+    const auto folder = home.presetFolder();
+    folder.createDirectory();
+
+    // Capitals in the extension too, as SAVE keeps a chosen "Lead.TQZ".
+    struct Preset { const char* file; const char* name; float feedback; };
+    const Preset presets[] = { { "Lead.TQZ", "Lead", 0.25f }, { "Pad.tqz", "Pad", 0.5f }, { "Bass.Tqz", "Bass", 0.75f } };
+    for (const auto& preset : presets)
+        writePreset (folder.getChildFile (preset.file), preset.name, preset.feedback);
+
+    P p;
+    p.prepareToPlay (44100.0, 64);
+    testing::RecordingListener host (p);
+    const auto names = p.presetManager.presetNames.get();
+    ASSERT_EQ (names.size(), 3);
+
+    for (int program = 0; program < 3; ++program)
+    {
+        const auto& expected = *std::find_if (std::begin (presets), std::end (presets),
+                                              [&] (const Preset& preset) { return names[program] == preset.name; });
+        host.events.clear();
+
+        juce::MidiBuffer midi;
+        midi.addEvent (juce::MidiMessage::programChange (1, program), 0);
+        testing::processWithMidi (p, midi, 64);   // noted in this block
+        testing::processSilence (p, 64, 64);      // served at the next block's start
+        EXPECT_TRUE (p.presetFilePending.load()) << expected.name;
+
+        testing::runMessageLoop (200);
+
+        EXPECT_FALSE (p.presetFilePending.load()) << expected.name;
+        EXPECT_EQ (p.getParameter (P::feedbackIndex), expected.feedback) << expected.name;
+        EXPECT_EQ (p.currentPresetName.get(), expected.name);
+        EXPECT_EQ (host.countValueChanges(), (int) P::numParameters) << expected.name;
+    }
+
+    // The preset box's way, an index request from the message thread, the same.
+    p.currentPresetIndex = 5;   // beyond the list: the last preset
+    p.presetIndexPending = true;
+    testing::processSilence (p, 64, 64);
+    testing::runMessageLoop (200);
+    EXPECT_EQ (p.currentPresetName.get(), names[2]);
 }
 
 TEST (PresetRequests, RescanKeepsBothListsAlike)

@@ -83,4 +83,141 @@ TEST (Stability, WorstCaseSettingsStayFiniteAndBounded)
     }
 }
 
+//==============================================================================
+// Feedback and modulation at 100 % with loud noise drive the echo loop to full scale
+// and hold it there. Whatever state that leaves, every value in the loop stays within
+// the filter's bound of 6 on its low-pass state (the loop's samples within 6 / 0.9),
+// and the loop dies away once the musician turns feedback down with silence in.
+namespace
+{
+    struct RunawayCase { double rate; float resonance; float feedbackAfter; };
+
+    std::ostream& operator<< (std::ostream& out, const RunawayCase& c)
+    {
+        return out << c.rate << " Hz, resonance " << c.resonance << ", feedback lowered to " << c.feedbackAfter;
+    }
+
+    class RunawayLoop : public ::testing::TestWithParam<RunawayCase> {};
+
+    float loudestInBlock (const juce::AudioBuffer<float>& buffer)
+    {
+        float peak = 0.0f;
+        for (int c = 0; c < buffer.getNumChannels(); ++c)
+            peak = juce::jmax (peak, buffer.getMagnitude (c, 0, buffer.getNumSamples()));
+        return peak;
+    }
+
+    bool finite (const juce::AudioBuffer<float>& buffer)
+    {
+        for (int c = 0; c < buffer.getNumChannels(); ++c)
+            for (int i = 0; i < buffer.getNumSamples(); ++i)
+                if (! std::isfinite (buffer.getSample (c, i)))
+                    return false;
+        return true;
+    }
+
+    // Runs the loop to full scale: Feedback and Modulation_Amount at 100 %, noise at
+    // +-0.5 in, for long enough that an unbounded filter has long latched.
+    void driveToFullScale (P& p, double rate, float resonance, double seconds)
+    {
+        p.prepareToPlay (rate, 512);
+        p.setParameter (P::feedbackIndex, 1.0f);
+        p.setParameter (P::modulationAmountIndex, 1.0f);
+        p.setParameter (P::resonanceIndex, resonance);
+
+        juce::AudioBuffer<float> buffer (2, 512);
+        juce::MidiBuffer midi;
+        juce::Random random (5);
+
+        for (int64_t done = 0; done < (int64_t) (rate * seconds); done += 512)
+        {
+            for (int c = 0; c < 2; ++c)
+                for (int i = 0; i < 512; ++i)
+                    buffer.setSample (c, i, random.nextFloat() - 0.5f);
+
+            p.processBlock (buffer, midi);
+
+            ASSERT_TRUE (finite (buffer));
+            for (int c = 0; c < 2; ++c)
+            {
+                const auto& filter = *p.feedbackFilter[c];
+                ASSERT_LE (std::abs (filter.lowState), 6.0);
+                ASSERT_TRUE (std::isfinite (filter.band) && std::isfinite (filter.high));
+                ASSERT_LE (std::abs (p.loopSample[c]), 6.0f / 0.9f);
+                ASSERT_LE (std::abs (p.feedbackInput[c]), 6.0f / 0.9f);
+            }
+        }
+    }
+}
+
+TEST_P (RunawayLoop, StaysBoundedAndDiesAwayOnceFeedbackIsLowered)
+{
+    const auto c = GetParam();
+    P p;
+    ASSERT_NO_FATAL_FAILURE (driveToFullScale (p, c.rate, c.resonance, 150.0));
+
+    p.setParameter (P::feedbackIndex, c.feedbackAfter);
+    p.setParameter (P::modulationAmountIndex, 0.0f);
+
+    juce::AudioBuffer<float> buffer (2, 512);
+    juce::MidiBuffer midi;
+    float tail = 0.0f;
+
+    for (int64_t done = 0; done < (int64_t) (c.rate * 21.0); done += 512)
+    {
+        buffer.clear();
+        p.processBlock (buffer, midi);
+        if (done >= (int64_t) (c.rate * 20.0))
+            tail = juce::jmax (tail, loudestInBlock (buffer));
+    }
+
+    EXPECT_LT (tail, 0.001f) << "still above -60 dBFS 20 s after feedback went down";
+}
+
+// At full resonance the filter's peak makes 50 % feedback a loop that rings on by
+// itself, even started from silence; 40 % is the setting that dies away there.
+INSTANTIATE_TEST_SUITE_P (Rates, RunawayLoop, ::testing::Values (
+    RunawayCase { 44100.0,  0.0f, 0.5f }, RunawayCase { 44100.0,  1.0f, 0.4f },
+    RunawayCase { 48000.0,  0.5f, 0.5f }, RunawayCase { 48000.0,  1.0f, 0.4f },
+    RunawayCase { 96000.0,  0.0f, 0.5f }, RunawayCase { 96000.0,  1.0f, 0.4f },
+    RunawayCase { 192000.0, 0.5f, 0.5f }, RunawayCase { 192000.0, 1.0f, 0.4f }));
+
+TEST (Panic, SilencesALoopRingingAtFullScale)
+{
+    P p;
+    juce::AudioBuffer<float> buffer (2, 512);
+    juce::MidiBuffer midi;
+
+    // Nothing of the old loop is left to come back when the feedback goes up again.
+    ASSERT_NO_FATAL_FAILURE (driveToFullScale (p, 48000.0, 0.5f, 120.0));
+    p.panicRequested = true;
+    p.setParameter (P::feedbackIndex, 0.5f);
+    float loudest = 0.0f;
+    for (int block = 0; block < 200; ++block)
+    {
+        buffer.clear();
+        p.processBlock (buffer, midi);
+        p.setParameter (P::feedbackIndex, 0.5f);
+        loudest = juce::jmax (loudest, loudestInBlock (buffer));
+    }
+
+    EXPECT_LT (loudest, 1.0e-6f);
+
+    // And the block that carries it out already plays the dry signal only: Dry_Wet
+    // at its default half and the output gain long settled at 1.
+    ASSERT_NO_FATAL_FAILURE (driveToFullScale (p, 48000.0, 0.5f, 60.0));
+    p.panicRequested = true;
+    juce::Random random (9);
+    for (int c = 0; c < 2; ++c)
+        for (int i = 0; i < 512; ++i)
+            buffer.setSample (c, i, random.nextFloat() - 0.5f);
+
+    const juce::AudioBuffer<float> input (buffer);
+    p.processBlock (buffer, midi);
+
+    for (int c = 0; c < 2; ++c)
+        for (int i = 0; i < 512; ++i)
+            ASSERT_NEAR (buffer.getSample (c, i), 0.5f * input.getSample (c, i), 1.0e-6f) << c << ", " << i;
+}
+
 JUCE_END_IGNORE_WARNINGS_GCC_LIKE
