@@ -94,7 +94,9 @@ void ModulationComponent::comboBoxChanged (juce::ComboBox* box)
         return;
 
     // A pick from the list is one complete gesture, like a toggle click.
-    sectionControls::sendGesture (*ownerProcessor, P::rateModeIndex, (float) box->getSelectedItemIndex() * rateModeStep);
+    const auto mode = box->getSelectedItemIndex();
+    sectionControls::sendGesture (*ownerProcessor, P::rateModeIndex, (float) mode * rateModeStep);
+    lastShownMode = mode;
 }
 
 void ModulationComponent::sliderValueChanged (juce::Slider* slider)
@@ -109,5 +111,10 @@ void ModulationComponent::refreshFromProcessor()
 
     // Truncation toward zero: below 0.5 is "x 1", from 0.5 "/ 10", only 1.0 is "x 10".
     const auto mode = (int) (2.0f * sectionControls::valueOf (*ownerProcessor, P::rateModeIndex));
-    modeBox->setSelectedItemIndex (mode, juce::dontSendNotification);
+
+    if (mode != lastShownMode)
+    {
+        modeBox->setSelectedItemIndex (mode, juce::dontSendNotification);
+        lastShownMode = mode;
+    }
 }

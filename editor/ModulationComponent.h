@@ -37,5 +37,11 @@ public:
     std::unique_ptr<juce::Label> depthLabel;
 
 private:
+    // The mode position the box was last set to by the refresh, or picked by the user;
+    // -1 before the first refresh. The refresh touches the box only when the processor's
+    // mode differs from it: a pick whose change notice is still on its way would
+    // otherwise be overwritten, and the notice would send the old mode.
+    int lastShownMode = -1;
+
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (ModulationComponent)
 };

@@ -110,10 +110,11 @@ void PresetComponent::comboBoxChanged (juce::ComboBox* box)
     if (box != presetBox.get())
         return;
 
-    // Also runs for the notice the box posts after a refill: it then asks again
-    // for the preset it shows, or for nothing (-1) when that name is not listed.
+    // Only the user's picks get here: the refresh never notifies.
+    const auto name = presetBox->getText();
     requestPresetIndex (presetBox->getSelectedId() - 1);
-    ownerProcessor->currentPresetName.set (presetBox->getText());
+    ownerProcessor->currentPresetName.set (name);
+    lastShownName = name;
 }
 
 void PresetComponent::filesDropped (const juce::StringArray& files, int, int)
@@ -218,8 +219,11 @@ void PresetComponent::refreshFromProcessor()
 
     loadPendingPresetFile();
 
-    // Selects the item of that name when there is one, else just shows the name.
-    presetBox->setText (processor.currentPresetName.get(), juce::dontSendNotification);
+    if (const auto name = processor.currentPresetName.get(); name != lastShownName)
+    {
+        showPresetName (name);
+        lastShownName = name;
+    }
 
     for (auto* momentary : { saveButton.get(), previousButton.get(), nextButton.get() })
         if (momentary->getToggleState())
@@ -230,31 +234,42 @@ void PresetComponent::refreshFromProcessor()
 
 void PresetComponent::refillPresetBox()
 {
-    // The asynchronous notice this posts (when the box showed anything) reaches
-    // comboBoxChanged after this refresh has set the box's text, so the box then
-    // asks again for the preset it shows.
-    presetBox->clear (juce::sendNotificationAsync);
+    // Without a change notice: it would request the shown preset from disk again
+    // and throw away every edit since it was loaded. The box keeps showing what it
+    // showed, a pick whose notice is still on its way included.
+    const auto shown = presetBox->getText();
+    presetBox->clear (juce::dontSendNotification);
 
     const auto names = ownerProcessor->presetMenuNames.get();
 
     for (int i = 0; i < names.size(); ++i)
         presetBox->addItem (names[i], i + 1);
 
+    if (shown.isNotEmpty())
+        showPresetName (shown);
+
     ownerProcessor->presetListChanged.store (false);
     firstUpdate = false;
 }
 
+void PresetComponent::showPresetName (const juce::String& name)
+{
+    // As the box's own setText, except that of several items with the name
+    // (Bass.tqz and Bass.TQZ) the last one is selected.
+    for (int i = presetBox->getNumItems(); --i >= 0;)
+    {
+        if (presetBox->getItemText (i) == name)
+        {
+            presetBox->setSelectedItemIndex (i, juce::dontSendNotification);
+            return;
+        }
+    }
+
+    presetBox->setText (name, juce::dontSendNotification);
+}
+
 void PresetComponent::loadPendingPresetFile()
 {
-    auto& processor = *ownerProcessor;
-
-    // Lowered before the path is read: a request that arrives during the load
-    // raises the flag again and is served at the next refresh instead of being lost.
-    if (! processor.presetFilePending.exchange (false))
-        return;
-
-    const auto path = processor.pendingPresetPath.get();
-
-    if (juce::File::isAbsolutePath (path))
-        PresetFile::read (juce::File (path), processor);
+    // The processor's own loader, the one it also runs while no editor is open.
+    ownerProcessor->loadPendingPresetFile();
 }

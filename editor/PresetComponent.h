@@ -3,6 +3,7 @@
 #include <juce_gui_basics/juce_gui_basics.h>
 
 #include <memory>
+#include <optional>
 
 class ZentovaAudioProcessor;
 
@@ -29,7 +30,7 @@ public:
 
     /** The PRESETS step of the panel's refresh: refills the box when the list changed
         (or on the first refresh), loads a pending preset file, then shows the current
-        preset name and the buttons' states. */
+        preset name when it changed, and the buttons' states. Nothing it does notifies. */
     void refreshFromProcessor();
 
     /** What follows the open dialog: asks for the chosen file to be loaded; an empty
@@ -62,10 +63,17 @@ private:
 
     void refillPresetBox();
     void loadPendingPresetFile();
+    void showPresetName (const juce::String& name);
 
     // Hosts must not be blocked by a modal loop, so the dialogs run asynchronously;
     // the chooser lives here until its callback has run.
     std::unique_ptr<juce::FileChooser> fileChooser;
+
+    // The preset name the box was last set to by the refresh, or picked by the user;
+    // none before the first refresh. The refresh touches the box only when
+    // currentPresetName differs from it: a pick whose change notice is still on its
+    // way would otherwise be overwritten, and the notice would request the old preset.
+    std::optional<juce::String> lastShownName;
 
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (PresetComponent)
 };

@@ -11,7 +11,34 @@ ZentovaLook::ZentovaLook()
 
 ZentovaLook::~ZentovaLook()
 {
+    auto& candidates = defaultCandidates->looks;
+
+    if (candidates.contains (this))
+    {
+        JUCE_ASSERT_MESSAGE_THREAD
+        candidates.removeAllInstancesOf (this);
+
+        // Another editor still open must not fall back to JUCE's own look and its
+        // system typeface; the faces cached through this look go with it.
+        if (&juce::LookAndFeel::getDefaultLookAndFeel() == this && ! candidates.isEmpty())
+        {
+            juce::LookAndFeel::setDefaultLookAndFeel (candidates.getLast());
+            juce::Typeface::clearTypefaceCache();
+        }
+    }
+
     embeddedTypeface = nullptr;
+}
+
+void ZentovaLook::makeDefault()
+{
+    JUCE_ASSERT_MESSAGE_THREAD
+
+    auto& candidates = defaultCandidates->looks;
+    candidates.removeAllInstancesOf (this);
+    candidates.add (this);
+
+    juce::LookAndFeel::setDefaultLookAndFeel (this);
 }
 
 void ZentovaLook::applyColourScheme()
@@ -28,6 +55,16 @@ void ZentovaLook::applyColourScheme()
     setColour (juce::ComboBox::outlineColourId, grey);
     setColour (juce::ComboBox::buttonColourId, grey);
     setColour (juce::ComboBox::arrowColourId, black);
+
+    // JUCE's own file dialog (LOAD and SAVE where no native one exists) is drawn in
+    // this look too: its path box is one of our black combo boxes, so its text must be
+    // grey; the file list stays white, with the menus' grey highlight.
+    setColour (juce::FileBrowserComponent::currentPathBoxBackgroundColourId, black);
+    setColour (juce::FileBrowserComponent::currentPathBoxTextColourId, grey);
+    setColour (juce::FileBrowserComponent::currentPathBoxArrowColourId, black);
+    setColour (juce::DirectoryContentsDisplayComponent::textColourId, black);
+    setColour (juce::DirectoryContentsDisplayComponent::highlightColourId, grey);
+    setColour (juce::DirectoryContentsDisplayComponent::highlightedTextColourId, black);
 }
 
 juce::Typeface::Ptr ZentovaLook::getTypefaceForFont (const juce::Font&)

@@ -43,8 +43,17 @@ public:
     ZentovaLook();
     ~ZentovaLook() override;
 
-    /** Sets the popup menu, label and combo box colours of the editor's scheme. */
+    /** Sets the popup menu, label and combo box colours of the editor's scheme, and
+        those JUCE's own file browser needs to be readable in it. */
     void applyColourScheme();
+
+    /** Makes this look the process's default look. JUCE resolves every font through
+        the default look, not the component's, so an open editor keeps its typeface only
+        while some editor's look is the default: when this look goes while it is the
+        default, the default passes to the latest of the looks still alive that were
+        made default (JUCE's own look would take over and bring its system typeface).
+        Message thread only. */
+    void makeDefault();
 
     juce::Typeface::Ptr getTypefaceForFont (const juce::Font&) override;
 
@@ -72,5 +81,14 @@ public:
     juce::Typeface::Ptr embeddedTypeface;
 
 private:
+    /** The looks made default and still alive, oldest first: one list for the whole
+        process, shared by the looks of all instances and held while any look exists. */
+    struct DefaultCandidates
+    {
+        juce::Array<ZentovaLook*> looks;
+    };
+
+    juce::SharedResourcePointer<DefaultCandidates> defaultCandidates;
+
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (ZentovaLook)
 };

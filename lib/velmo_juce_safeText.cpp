@@ -1,6 +1,7 @@
 #include "velmo_juce_safeText.h"
 
 #include <cstring>
+#include <string>
 
 namespace velmoLib
 {
@@ -118,6 +119,79 @@ std::unique_ptr<juce::XmlElement> parseXmlText (const void* data, size_t numByte
     return juce::parseXML (juce::String::fromUTF8 (text, (int) length));
 }
 
+namespace
+{
+    void appendUtf8 (std::string& out, uint32_t code)
+    {
+        if (code < 0x80)
+        {
+            out += (char) code;
+        }
+        else if (code < 0x800)
+        {
+            out += (char) (0xc0 | (code >> 6));
+            out += (char) (0x80 | (code & 0x3f));
+        }
+        else if (code < 0x10000)
+        {
+            out += (char) (0xe0 | (code >> 12));
+            out += (char) (0x80 | ((code >> 6) & 0x3f));
+            out += (char) (0x80 | (code & 0x3f));
+        }
+        else
+        {
+            out += (char) (0xf0 | (code >> 18));
+            out += (char) (0x80 | ((code >> 12) & 0x3f));
+            out += (char) (0x80 | ((code >> 6) & 0x3f));
+            out += (char) (0x80 | (code & 0x3f));
+        }
+    }
+
+    // UTF-16 text after its byte order mark, as UTF-8. Like the UTF-8 path, the text
+    // ends at the first zero; a lone surrogate names no character and fails the whole
+    // text, and a stray last byte (half a code unit) is dropped, as JUCE's reader does.
+    bool utf16ToUtf8 (const uint8_t* bytes, size_t numBytes, bool bigEndian, std::string& out)
+    {
+        const auto unitAt = [bytes, bigEndian] (size_t i) -> uint32_t
+        {
+            return bigEndian ? (uint32_t) (bytes[i] << 8 | bytes[i + 1])
+                             : (uint32_t) (bytes[i + 1] << 8 | bytes[i]);
+        };
+
+        out.clear();
+        out.reserve (numBytes + numBytes / 2);
+
+        for (size_t i = 0; i + 1 < numBytes; i += 2)
+        {
+            auto code = unitAt (i);
+
+            if (code == 0)
+                break;
+
+            if (code >= 0xdc00 && code <= 0xdfff)
+                return false;
+
+            if (code >= 0xd800 && code <= 0xdbff)
+            {
+                if (i + 3 >= numBytes)
+                    return false;
+
+                const auto low = unitAt (i + 2);
+
+                if (low < 0xdc00 || low > 0xdfff)
+                    return false;
+
+                code = 0x10000 + ((code - 0xd800) << 10) + (low - 0xdc00);
+                i += 2;
+            }
+
+            appendUtf8 (out, code);
+        }
+
+        return true;
+    }
+}
+
 std::unique_ptr<juce::XmlElement> parseXmlFile (const juce::File& file)
 {
     // Far beyond any document of ours; not worth reading into memory.
@@ -127,11 +201,27 @@ std::unique_ptr<juce::XmlElement> parseXmlFile (const juce::File& file)
     if (file.getSize() > largestSensibleFile || ! file.loadFileAsData (content))
         return {};
 
-    // As JUCE reads a file: a UTF-8 byte order mark is no part of the document.
+    // As JUCE reads a file: a UTF-8 byte order mark is no part of the document, and
+    // UTF-16 with a byte order mark (a text editor's "Unicode") is converted; the
+    // converted text then passes the same checks as any other.
     const auto* bytes = static_cast<const char*> (content.getData());
-    const size_t markLength = content.getSize() >= 3 && std::memcmp (bytes, "\xef\xbb\xbf", 3) == 0 ? 3 : 0;
+    const auto size = content.getSize();
+    const bool littleEndian16 = size >= 2 && std::memcmp (bytes, "\xff\xfe", 2) == 0;
+    const bool bigEndian16 = size >= 2 && std::memcmp (bytes, "\xfe\xff", 2) == 0;
 
-    return parseXmlText (bytes + markLength, content.getSize() - markLength);
+    if (littleEndian16 || bigEndian16)
+    {
+        std::string converted;
+
+        if (! utf16ToUtf8 (static_cast<const uint8_t*> (content.getData()) + 2, size - 2, bigEndian16, converted))
+            return {};
+
+        return parseXmlText (converted.data(), converted.size());
+    }
+
+    const size_t markLength = size >= 3 && std::memcmp (bytes, "\xef\xbb\xbf", 3) == 0 ? 3 : 0;
+
+    return parseXmlText (bytes + markLength, size - markLength);
 }
 
 } // namespace velmoLib

@@ -23,7 +23,9 @@ bool isSafeXmlText (const char* text, size_t numBytes) noexcept;
 std::unique_ptr<juce::XmlElement> parseXmlText (const void* data, size_t numBytes);
 
 /** The same for a whole file, whose UTF-8 byte order mark is skipped as JUCE's
-    file reader does (nullptr when it cannot be read or is implausibly large). */
+    file reader does; UTF-16 text with a byte order mark is converted to UTF-8 and
+    then checked like any other (nullptr when the file cannot be read, is implausibly
+    large or holds a lone surrogate). */
 std::unique_ptr<juce::XmlElement> parseXmlFile (const juce::File& file);
 
 } // namespace velmoLib

@@ -179,3 +179,38 @@ TEST (PluginEditor, NothingOnThePanelReachesBelowTheEditor)
         for (int x = 0; x < 750; ++x)
             ASSERT_EQ (image.getPixelAt (x, y), (x == 0 || x == 749) ? grey : black) << x << "," << y;
 }
+
+TEST (PluginEditor, AnOpenEditorKeepsItsTypefaceWhateverOtherEditorsDo)
+{
+    Editor first;
+    first.editor->timerCallback();
+    const auto before = testing::snapshot (*first.editor);
+
+    // Another instance's editor, built and closed without ever being painted: the
+    // faces cached so far are dropped when it opens, and none come through its look.
+    {
+        Editor second;
+        EXPECT_EQ (&juce::LookAndFeel::getDefaultLookAndFeel(), &second.editor->look);
+    }
+
+    EXPECT_EQ (&juce::LookAndFeel::getDefaultLookAndFeel(), &first.editor->look);
+    for (int style : { (int) juce::Font::plain, (int) juce::Font::bold })
+        EXPECT_EQ (juce::Font (16.0f, style).getTypefacePtr(), first.editor->look.embeddedTypeface) << style;
+
+    // Every text the editor paints with a font made afresh (the section titles among
+    // them) looks as it did.
+    const auto after = testing::snapshot (*first.editor);
+    int differing = 0;
+    for (int y = 0; y < before.getHeight(); ++y)
+        for (int x = 0; x < before.getWidth(); ++x)
+            differing += before.getPixelAt (x, y) != after.getPixelAt (x, y) ? 1 : 0;
+    EXPECT_EQ (differing, 0);
+
+    // Closing the editor that is not the default leaves the default alone.
+    {
+        Editor third;
+        first.created.reset();
+        EXPECT_EQ (&juce::LookAndFeel::getDefaultLookAndFeel(), &third.editor->look);
+        EXPECT_EQ (juce::Font (16.0f, juce::Font::plain).getTypefacePtr(), third.editor->look.embeddedTypeface);
+    }
+}

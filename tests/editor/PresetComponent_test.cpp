@@ -127,7 +127,7 @@ TEST_F (PresetComponentTest, SteppedRequestReachesTheProcessor)
 
     EXPECT_FALSE (processor->presetIndexPending.load());
     EXPECT_TRUE (processor->presetFilePending.load());
-    EXPECT_EQ (juce::File (processor->pendingPresetPath.get()), home.presetFolder().getChildFile ("Only.tqz"));
+    EXPECT_EQ (juce::File (processor->pendingPresetFilePath()), home.presetFolder().getChildFile ("Only.tqz"));
 }
 
 TEST_F (PresetComponentTest, DropLoadsOnlyTheFirstFileWithExactlyTqz)
@@ -251,13 +251,25 @@ TEST_F (PresetComponentTest, ChoosingInTheBoxRequestsThatPreset)
     EXPECT_EQ (processor->currentPresetName.get(), browser->presetBox->getItemText (2));
 }
 
-TEST_F (PresetComponentTest, SaveAndCancelledSaveRescanAndTheBoxRequestsTheNamedPresetAgain)
+TEST_F (PresetComponentTest, SaveDialogRefillsKeepTheShownPresetWithoutRequestingIt)
 {
     create ({ "Alpha", "Beta" });
     processor->currentPresetName.set ("Beta");
     browser->refreshFromProcessor();
     runMessageLoop();
     ASSERT_FALSE (processor->presetIndexPending.load());
+
+    const auto expectShown = [this] (const char* name, const char* label)
+    {
+        const auto names = processor->presetManager.presetNames.get();
+        EXPECT_EQ (browser->presetBox->getNumItems(), names.size()) << label;
+        EXPECT_EQ (browser->presetBox->getText(), name) << label;
+        EXPECT_EQ (browser->presetBox->getSelectedId(), names.indexOf (name) + 1) << label;
+        EXPECT_EQ (processor->currentPresetName.get(), name) << label;
+
+        // A request would load the file again over the unsaved edits.
+        EXPECT_FALSE (processor->presetIndexPending.load()) << label;
+    };
 
     // A cancelled save writes nothing and keeps the name, but still rescans.
     home.presetFolder().getChildFile ("Added.tqz").replaceWithText ("<ZENTOVA_PRESET/>");
@@ -269,32 +281,79 @@ TEST_F (PresetComponentTest, SaveAndCancelledSaveRescanAndTheBoxRequestsTheNamed
     EXPECT_EQ (processor->presetMenuNames.get(), processor->presetManager.presetNames.get());
 
     browser->refreshFromProcessor();
-    EXPECT_FALSE (processor->presetIndexPending.load());   // the notice is asynchronous
-    EXPECT_EQ (browser->presetBox->getNumItems(), 3);
     runMessageLoop();
+    EXPECT_EQ (browser->presetBox->getNumItems(), 3);
+    expectShown ("Beta", "after cancelled save");
 
-    const auto names = processor->presetManager.presetNames.get();
-    expectIndexRequest (names.indexOf ("Beta"), "after cancelled save");
-    EXPECT_EQ (processor->currentPresetName.get(), "Beta");
-
-    // A confirmed save of a new name: refilled, and the box asks for the new preset.
-    processor->presetIndexPending.store (false);
+    // A confirmed save of a new name: listed, shown and selected, not read back.
     browser->saveChosenFile (home.presetFolder().getChildFile ("Bass"));
     browser->refreshFromProcessor();
     runMessageLoop();
+    ASSERT_TRUE (processor->presetManager.presetNames.get().contains ("Bass"));
+    expectShown ("Bass", "after save");
 
-    const auto refreshed = processor->presetManager.presetNames.get();
-    ASSERT_TRUE (refreshed.contains ("Bass"));
-    EXPECT_EQ (browser->presetBox->getText(), "Bass");
-    expectIndexRequest (refreshed.indexOf ("Bass"), "after save");
-
-    // A name that is not listed makes the box ask for index -1, which loads nothing.
-    processor->presetIndexPending.store (false);
+    // A name that is not listed is shown with nothing selected, and requests nothing.
     processor->currentPresetName.set ("Gone");
     browser->saveChosenFile ({});
     browser->refreshFromProcessor();
     runMessageLoop();
-    expectIndexRequest (-1, "unlisted name");
+    expectShown ("Gone", "unlisted name");
+}
+
+TEST_F (PresetComponentTest, APickWinsOverARefreshBeforeItsChangeNotice)
+{
+    // The box reports a pick asynchronously; a refresh tick, with or without a refill
+    // of the box, may come between the pick and the notice.
+    for (bool refillBetween : { false, true })
+    {
+        home.presetFolder().deleteRecursively();
+        create ({ "Alpha", "Beta", "Gamma" });
+        processor->currentPresetName.set ("Alpha");
+        browser->refreshFromProcessor();
+        runMessageLoop();
+
+        const auto gamma = processor->presetMenuNames.get().indexOf ("Gamma");
+        browser->presetBox->setSelectedItemIndex (gamma, juce::sendNotificationAsync);
+
+        processor->presetListChanged.store (refillBetween);
+        browser->refreshFromProcessor();
+        testing::dispatchPendingMessages();
+
+        expectIndexRequest (gamma, refillBetween ? "refill between" : "tick between");
+        EXPECT_EQ (processor->currentPresetName.get(), "Gamma") << refillBetween;
+
+        browser->refreshFromProcessor();
+        EXPECT_EQ (browser->presetBox->getText(), "Gamma") << refillBetween;
+        EXPECT_EQ (browser->presetBox->getSelectedItemIndex(), gamma) << refillBetween;
+    }
+}
+
+TEST_F (PresetComponentTest, OfSeveralItemsWithTheShownNameTheLastIsSelected)
+{
+    create();
+    processor->presetMenuNames.set ({ "Bass", "Lead", "Bass", "Pad" });
+    processor->currentPresetName.set ("Bass");
+
+    struct Step { const char* name; bool refill; int selectedIndex; };
+    const Step steps[] = {
+        { "Bass", true, 2 },    // the first refresh fills the box
+        { "Lead", false, 1 },
+        { "Bass", false, 2 },   // the name changed back
+        { "Bass", true, 2 },    // a refill keeps it
+        { "Pad", false, 3 },
+    };
+
+    for (const auto& step : steps)
+    {
+        processor->currentPresetName.set (step.name);
+        processor->presetListChanged.store (step.refill);
+        browser->refreshFromProcessor();
+        runMessageLoop();
+
+        EXPECT_EQ (browser->presetBox->getSelectedItemIndex(), step.selectedIndex) << step.name;
+        EXPECT_EQ (browser->presetBox->getText(), step.name);
+        EXPECT_FALSE (processor->presetIndexPending.load()) << step.name;
+    }
 }
 
 TEST_F (PresetComponentTest, SaveProposesTheCurrentNameInThePresetFolder)

@@ -201,6 +201,22 @@ TEST_F (PresetFileTest, ReaderRules)
     EXPECT_EQ (processor.currentPresetName.get(), "Before");
 }
 
+TEST_F (PresetFileTest, HandEditedFileSavedAsUtf16IsApplied)
+{
+    // A text editor's "Unicode" save: UTF-16 with a byte order mark, as JUCE writes it.
+    const auto file = presetFile ("edited.tqz");
+    const auto name = juce::String::fromUTF8 ("Caf\xc3\xa9 Dub");
+    ASSERT_TRUE (file.replaceWithText ("<?xml version=\"1.0\" encoding=\"UTF-16\"?>\r\n<ZENTOVA_PRESET PresetName=\""
+                                       + name + "\" Feedback=\"0.25\"/>\r\n", true, true));
+    ASSERT_EQ (file.getSize() % 2, 0);
+    ASSERT_NE (juce::parseXML (file), nullptr);   // JUCE's own parser reads it
+
+    testing::setParameter (processor, feedbackIndex, 0.77f);
+    EXPECT_TRUE (PresetFile::read (file, processor));
+    EXPECT_EQ (processor.getParameter (feedbackIndex), 0.25f);
+    EXPECT_EQ (processor.currentPresetName.get(), name);
+}
+
 TEST_F (PresetFileTest, NameOnlyResetsEveryParameterWithTwentyNotificationsAndNoGesture)
 {
     for (int i = 0; i < numParameters; ++i)

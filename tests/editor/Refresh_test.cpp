@@ -151,7 +151,7 @@ TEST_F (RefreshTest, ParameterDisplayInThePanel)
     EXPECT_EQ (display.valueLabel->getText(), processor->getParameterText (P::feedbackIndex));
 }
 
-TEST_F (RefreshTest, ProgramChangeWithoutAnEditorIsLoadedByTheNextEditor)
+TEST_F (RefreshTest, ProgramChangeWithoutAnEditorIsAppliedBeforeTheNextEditorOpens)
 {
     createProcessor ({ { "Only", 0.25f } });
 
@@ -161,20 +161,50 @@ TEST_F (RefreshTest, ProgramChangeWithoutAnEditorIsLoadedByTheNextEditor)
     processOneBlock();                                 // turned into a file request at the next
 
     EXPECT_TRUE (processor->presetFilePending.load());
-    runMessageLoop (severalRefreshesMs);
-    EXPECT_TRUE (processor->presetFilePending.load());
-    EXPECT_NE (processor->getParameter (P::feedbackIndex), 0.25f);
-
-    openEditor();
-    panel().updateFromPlugin();
+    runMessageLoop (severalRefreshesMs);               // the processor loads it itself
 
     EXPECT_FALSE (processor->presetFilePending.load());
     EXPECT_EQ (processor->getParameter (P::feedbackIndex), 0.25f);
     EXPECT_EQ (processor->currentPresetName.get(), "Only");
+
+    openEditor();
+    panel().updateFromPlugin();
     EXPECT_EQ (presets().presetBox->getText(), "Only");
 }
 
-TEST_F (RefreshTest, AfterEverySaveDialogTheBoxRefillsAndRequestsTheNamedPresetAgain)
+TEST_F (RefreshTest, WhileAnEditorIsOpenItsRefreshAloneLoadsThePresetOnce)
+{
+    createProcessor ({ { "Only", 0.25f } });
+    openEditor();
+    editor->stopTimer();   // refreshes by hand only, to see who loads
+    testing::RecordingListener host (*processor);
+
+    juce::MidiBuffer midi;
+    midi.addEvent (juce::MidiMessage::programChange (1, 0), 0);
+    testing::processWithMidi (*processor, midi, 64);
+    processOneBlock();
+
+    runMessageLoop (severalRefreshesMs);   // the processor's own loader stays idle
+    EXPECT_TRUE (processor->presetFilePending.load());
+    EXPECT_EQ (host.countValueChanges(), 0);
+
+    panel().updateFromPlugin();
+    panel().updateFromPlugin();
+    runMessageLoop (severalRefreshesMs);
+    EXPECT_FALSE (processor->presetFilePending.load());
+    EXPECT_EQ (processor->getParameter (P::feedbackIndex), 0.25f);
+    EXPECT_EQ (host.countValueChanges(), (int) P::numParameters);
+
+    // Once the last editor has closed, the processor loads again on its own.
+    editor.reset();
+    testing::setParameter (*processor, P::feedbackIndex, 0.1f);
+    processor->presetIndexPending = true;
+    processOneBlock();
+    runMessageLoop (severalRefreshesMs);
+    EXPECT_EQ (processor->getParameter (P::feedbackIndex), 0.25f);
+}
+
+TEST_F (RefreshTest, SaveDialogsKeepTheEditsAndNotifyTheHostOfNothing)
 {
     createProcessor ({ { "A", 0.25f }, { "B", 0.5f } });
     openEditor();
@@ -194,25 +224,76 @@ TEST_F (RefreshTest, AfterEverySaveDialogTheBoxRefillsAndRequestsTheNamedPresetA
     EXPECT_EQ (processor->getParameter (P::feedbackIndex), 0.5f);
     EXPECT_FALSE (processor->presetIndexPending.load());
 
-    // A cancelled save still rescans; the refilled box asks for B again.
+    // An edit, then SAVE twice: cancelled, then confirmed under a new name. Each rescan
+    // refills the box, which keeps showing the current name; nothing is read from disk.
     testing::setParameter (*processor, P::feedbackIndex, 0.1f);
-    presets().saveChosenFile ({});
-    runMessageLoop (severalRefreshesMs);
+    testing::RecordingListener host (*processor);
 
-    EXPECT_EQ (presets().presetBox->getNumItems(), 2);
+    struct Save { juce::File chosen; const char* shown; int items; };
+    const Save saves[] = { { {}, "B", 2 }, { home.presetFolder().getChildFile ("C"), "C", 3 } };
+
+    for (const auto& save : saves)
+    {
+        presets().saveChosenFile (save.chosen);
+        runMessageLoop (severalRefreshesMs);
+        processOneBlock();
+        runMessageLoop (severalRefreshesMs);
+
+        EXPECT_EQ (presets().presetBox->getNumItems(), save.items) << save.shown;
+        EXPECT_EQ (presets().presetBox->getText(), save.shown);
+        EXPECT_EQ (presets().presetBox->getSelectedId(), indexOf (save.shown) + 1) << save.shown;
+        EXPECT_EQ (processor->currentPresetName.get(), save.shown);
+        EXPECT_FALSE (processor->presetIndexPending.load()) << save.shown;
+        EXPECT_FALSE (processor->presetFilePending.load()) << save.shown;
+        EXPECT_EQ (processor->getParameter (P::feedbackIndex), 0.1f) << save.shown;
+        EXPECT_EQ (testing::outline (host), "") << save.shown;
+    }
+}
+
+TEST_F (RefreshTest, APickWinsOverATickBetweenItAndItsChangeNotice)
+{
+    createProcessor ({ { "A", 0.25f }, { "B", 0.5f }, { "C", 0.75f } });
+    openEditor();
+    panel().updateFromPlugin();
+    testing::dispatchPendingMessages();
+
+    testing::RecordingListener host (*processor);
+    auto& modeBox = *panel().modulationComponent->modeBox;
+
+    // A pick reports itself asynchronously, as from the box's list; the panel's tick
+    // comes before the notice.
+    struct ModePick { int itemId; const char* sent; };
+    const ModePick modePicks[] = { { 2, "<10 10=0.5 >10" }, { 3, "<10 10=1 >10" }, { 1, "<10 10=0 >10" } };
+
+    for (const auto& pick : modePicks)
+    {
+        host.events.clear();
+        modeBox.setSelectedId (pick.itemId, juce::sendNotificationAsync);
+        panel().updateFromPlugin();
+        testing::dispatchPendingMessages();
+
+        EXPECT_EQ (testing::outline (host), pick.sent) << pick.itemId;
+        panel().updateFromPlugin();
+        EXPECT_EQ (modeBox.getSelectedId(), pick.itemId);
+    }
+
+    // A host change still shows at the next tick.
+    testing::setParameter (*processor, P::rateModeIndex, 1.0f);
+    panel().updateFromPlugin();
+    EXPECT_EQ (modeBox.getText(), "x 10");
+
+    auto& presetBox = *presets().presetBox;
+    const auto c = processor->presetManager.presetNames.get().indexOf ("C");
+    presetBox.setSelectedItemIndex (c, juce::sendNotificationAsync);
+    panel().updateFromPlugin();
+    testing::dispatchPendingMessages();
+
     EXPECT_TRUE (processor->presetIndexPending.load());
-    EXPECT_EQ (processor->currentPresetIndex.load(), indexOf ("B"));
+    EXPECT_EQ (processor->currentPresetIndex.load(), c);
+    EXPECT_EQ (processor->currentPresetName.get(), "C");
 
     processOneBlock();
-    runMessageLoop (severalRefreshesMs);
-    EXPECT_EQ (processor->getParameter (P::feedbackIndex), 0.5f);
-
-    // A confirmed save under a new name: listed, shown and requested.
-    presets().saveChosenFile (home.presetFolder().getChildFile ("C"));
-    runMessageLoop (severalRefreshesMs);
-
-    EXPECT_EQ (presets().presetBox->getNumItems(), 3);
-    EXPECT_EQ (presets().presetBox->getText(), "C");
-    EXPECT_TRUE (processor->presetIndexPending.load());
-    EXPECT_EQ (processor->currentPresetIndex.load(), indexOf ("C"));
+    panel().updateFromPlugin();
+    EXPECT_EQ (processor->getParameter (P::feedbackIndex), 0.75f);
+    EXPECT_EQ (presetBox.getText(), "C");
 }

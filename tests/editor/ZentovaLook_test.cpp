@@ -4,6 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <stdexcept>
+
 namespace
 {
     // The editor's outline and body colours; a pure green arc stands out from both.
@@ -192,4 +195,104 @@ TEST (ZentovaLook, PopupMenuAndLinearTrack)
         look.drawLinearSliderBackground (g, 0, 0, 50, 20, 25.0f, 0.0f, 50.0f, juce::Slider::LinearHorizontal, slider);
     }
     EXPECT_EQ (countPixels (track, [] (juce::Colour p) { return p.getAlpha() > 0; }), 0);
+}
+
+namespace
+{
+    /** JUCE's own save dialog, as the LOAD/SAVE buttons get it where no native one
+        exists, drawn in the look: on a preset folder holding two presets, with the
+        first listed preset selected. */
+    struct FallbackSaveDialog
+    {
+        explicit FallbackSaveDialog (ZentovaLook& lookToUse) : look (lookToUse)
+        {
+            dialog.setLookAndFeel (&look);
+            dialog.setBounds (0, 0, 600, 450);
+
+            // The folder is listed on the browser's own thread: the file can be selected
+            // once it has been listed.
+            for (int wait = 0; wait < 250 && list().getNumSelectedRows() == 0; ++wait)
+            {
+                testing::runMessageLoop (20);
+                browser.getDisplayComponent()->setSelectedFile (folder.getChildFile ("Bass.tqz"));
+            }
+        }
+
+        ~FallbackSaveDialog() { dialog.setLookAndFeel (nullptr); }
+
+        juce::FileListComponent& list() { return *dynamic_cast<juce::FileListComponent*> (browser.getDisplayComponent()); }
+
+        juce::ComboBox& pathBox()
+        {
+            for (auto* child : browser.getChildren())
+                if (auto* box = dynamic_cast<juce::ComboBox*> (child))
+                    return *box;
+
+            throw std::logic_error ("no path box");
+        }
+
+        static juce::File withTwoPresets (const juce::File& folder)
+        {
+            folder.createDirectory();
+            for (auto* name : { "Bass.tqz", "Lead.tqz" })
+                folder.getChildFile (name).replaceWithText ("<ZENTOVA_PRESET/>");
+            return folder;
+        }
+
+        ZentovaLook& look;
+        testing::TemporaryHome home;
+        juce::File folder = withTwoPresets (home.presetFolder());
+        juce::WildcardFileFilter filter { "*.tqz", {}, "Presets" };
+        juce::FileBrowserComponent browser { juce::FileBrowserComponent::saveMode | juce::FileBrowserComponent::canSelectFiles
+                                                 | juce::FileBrowserComponent::warnAboutOverwriting,
+                                             folder.getChildFile ("Bass.tqz"), &filter, nullptr };
+        juce::Component parent;
+        juce::FileChooserDialogBox dialog { "Save Preset", {}, browser, true,
+                                            look.findColour (juce::AlertWindow::backgroundColourId), &parent };
+    };
+
+    /** How many pixels of the area differ clearly in brightness from the given background. */
+    int contrastingPixels (const juce::Image& image, juce::Rectangle<int> area, juce::Colour background)
+    {
+        int count = 0;
+        for (int y = area.getY(); y < area.getBottom(); ++y)
+            for (int x = area.getX(); x < area.getRight(); ++x)
+                count += std::abs (image.getPixelAt (x, y).getBrightness() - background.getBrightness()) > 0.4f ? 1 : 0;
+        return count;
+    }
+} // namespace
+
+TEST (ZentovaLook, FallbackFileDialogIsReadable)
+{
+    ZentovaLook look;
+    look.applyColourScheme();
+    FallbackSaveDialog d (look);
+    ASSERT_EQ (d.list().getNumSelectedRows(), 1);
+
+    const auto image = testing::snapshot (d.dialog);
+    const juce::Colour black (0xff000000), grey (0xffaeaeae), white (0xffffffff);
+    const auto inDialog = [&d] (juce::Component& c) { return d.dialog.getLocalArea (&c, c.getLocalBounds()); };
+
+    // The path box is one of the look's black boxes: its text (the folder's path) in grey.
+    auto& pathBox = d.pathBox();
+    EXPECT_EQ (pathBox.findColour (juce::ComboBox::textColourId), grey);
+    const auto pathText = inDialog (pathBox).reduced (2).withTrimmedRight (pathBox.getHeight());
+    EXPECT_EQ (image.getPixelAt (pathText.getX(), pathText.getY()), black);
+    EXPECT_GT (contrastingPixels (image, pathText, black), 100);
+
+    // The list stays white with black names; the selected row is grey like a menu's
+    // highlighted item, its name black.
+    const int selectedIndex = d.list().getSelectedRow();
+    auto* selectedRow = d.list().getComponentForRowNumber (selectedIndex);
+    auto* otherRow = d.list().getComponentForRowNumber (1 - selectedIndex);
+    ASSERT_NE (selectedRow, nullptr);
+    ASSERT_NE (otherRow, nullptr);
+
+    const auto selected = inDialog (*selectedRow), other = inDialog (*otherRow);
+    const auto nameArea = [] (juce::Rectangle<int> row) { return row.withTrimmedLeft (32).withWidth (100); };
+
+    EXPECT_TRUE (testing::nearColour (image.getPixelAt (selected.getX() + selected.getWidth() / 2, selected.getCentreY()), grey));
+    EXPECT_TRUE (testing::nearColour (image.getPixelAt (other.getX() + other.getWidth() / 2, other.getCentreY()), white));
+    EXPECT_GT (contrastingPixels (image, nameArea (selected), grey), 30);
+    EXPECT_GT (contrastingPixels (image, nameArea (other), white), 30);
 }

@@ -56,3 +56,74 @@ TEST (SafeText, FilesMayStartWithAByteOrderMark)
     EXPECT_NE (velmoLib::parseXmlFile (file.getFile()), nullptr);
     EXPECT_EQ (velmoLib::parseXmlFile (file.getFile().getSiblingFile ("missing.xml")), nullptr);
 }
+
+namespace
+{
+    // The text as a text editor's "Unicode" save writes it: a byte order mark, then
+    // UTF-16 code units in the chosen byte order.
+    std::string utf16WithMark (const std::u16string& text, bool bigEndian)
+    {
+        std::string bytes = bigEndian ? "\xfe\xff" : "\xff\xfe";
+
+        for (auto unit : text)
+        {
+            const auto high = (char) (unit >> 8), low = (char) (unit & 0xff);
+            bytes += bigEndian ? high : low;
+            bytes += bigEndian ? low : high;
+        }
+
+        return bytes;
+    }
+
+    std::unique_ptr<juce::XmlElement> parseFileHolding (const std::string& bytes)
+    {
+        const juce::TemporaryFile file;
+        if (! file.getFile().replaceWithData (bytes.data(), bytes.size()))
+            return {};
+        return velmoLib::parseXmlFile (file.getFile());
+    }
+} // namespace
+
+TEST (SafeText, Utf16FilesWithAByteOrderMarkAreConverted)
+{
+    // "Café 🎸": a two-byte UTF-8 letter and a character outside the BMP (a surrogate pair).
+    const std::u16string document = u"<?xml version=\"1.0\" encoding=\"UTF-16\"?>\r\n<A b=\"Caf\u00e9 \U0001F3B8\" c=\"0.5\"/>";
+    const auto expected = juce::String::fromUTF8 ("Caf\xc3\xa9 \xf0\x9f\x8e\xb8");
+
+    for (bool bigEndian : { false, true })
+    {
+        const auto root = parseFileHolding (utf16WithMark (document, bigEndian));
+        ASSERT_NE (root, nullptr) << bigEndian;
+        EXPECT_EQ (root->getStringAttribute ("b"), expected) << bigEndian;
+        EXPECT_EQ (root->getDoubleAttribute ("c"), 0.5) << bigEndian;
+    }
+
+    // A stray last byte is half a code unit and is dropped.
+    EXPECT_NE (parseFileHolding (utf16WithMark (u"<A/>", false) + "\x20"), nullptr);
+}
+
+TEST (SafeText, Utf16FilesKeepEveryOtherGuard)
+{
+    struct Case { std::u16string text; const char* why; };
+    const Case cases[] =
+    {
+        { u"<zd>\nO<?" u"?>z", "a processing instruction inside the root" },
+        { u"<d>&#X", "a malformed character reference" },
+        { u"<d>&#xD800;</d>", "a reference to a lone surrogate" },
+        { std::u16string (u"<A b=\"\xd83c\"/>"), "a lone high surrogate" },
+        { std::u16string (u"<A b=\"\xdf38\"/>"), "a lone low surrogate" },
+        { std::u16string (u"\0<A/>", 5), "empty: the text ends at the first zero" },
+        { u"not xml", "not XML" },
+    };
+
+    for (const auto& c : cases)
+        for (bool bigEndian : { false, true })
+            EXPECT_EQ (parseFileHolding (utf16WithMark (c.text, bigEndian)), nullptr) << c.why << " " << bigEndian;
+
+    // Without a byte order mark the bytes are taken as UTF-8, whose zero bytes end the text.
+    const auto unmarked = utf16WithMark (u"<A/>", false).substr (2);
+    EXPECT_EQ (parseFileHolding (unmarked), nullptr);
+
+    // The high surrogate cut off at the very end of the file.
+    EXPECT_EQ (parseFileHolding (utf16WithMark (u"<A/>", false) + "\x3c\xd8"), nullptr);
+}
