@@ -1,6 +1,7 @@
 #include "TestHelpers.h"
 
 #include <cstdlib>
+#include <ctime>
 
 // Plug-in builds permit no modal loops, so MessageManager::runDispatchLoopUntil does
 // not exist; JUCE's own Linux plug-in message thread dispatches through this.
@@ -35,6 +36,29 @@ TemporaryHome::~TemporaryHome()
 juce::File TemporaryHome::presetFolder() const     { return home.getChildFile ("Library/Audio/Presets/Pendrawquiller/Corvanteel"); }
 juce::File TemporaryHome::preferencesFile() const  { return home.getChildFile ("Library/Application Support/Pendrawquiller/Corvanteel.prefs"); }
 juce::File TemporaryHome::crashLogFile() const     { return home.getChildFile ("Library/Logs/Pendrawquiller/CorvanteelLog.txt"); }
+
+//==============================================================================
+TemporaryTimeZone::TemporaryTimeZone (const char* zone)
+{
+    if (const char* existing = std::getenv ("TZ"))
+    {
+        previousZone = existing;
+        hadPreviousZone = true;
+    }
+
+    ::setenv ("TZ", zone, 1);
+    ::tzset();
+}
+
+TemporaryTimeZone::~TemporaryTimeZone()
+{
+    if (hadPreviousZone)
+        ::setenv ("TZ", previousZone.toRawUTF8(), 1);
+    else
+        ::unsetenv ("TZ");
+
+    ::tzset();
+}
 
 //==============================================================================
 void RecordingListener::audioProcessorParameterChanged (juce::AudioProcessor*, int index, float newValue)

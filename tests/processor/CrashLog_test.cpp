@@ -6,12 +6,23 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
+#include <chrono>
 #include <csignal>
+#include <cstdio>
+#include <cstdlib>
 #include <cstring>
+#include <ctime>
 #include <regex>
 #include <string>
+#include <thread>
 #include <vector>
 
+#include <dlfcn.h>
+#include <fcntl.h>
+#include <malloc.h>
+#include <poll.h>
+#include <sys/syscall.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -74,6 +85,148 @@ namespace
 
         ASSERT_TRUE (WIFSIGNALED (status)) << "the child exited with status " << status;
         EXPECT_EQ (WTERMSIG (status), SIGKILL) << "the handler ends the process with SIGKILL";
+    }
+
+    /** How a child that raised a fatal signal ended, and how long after the signal. */
+    struct CrashOutcome
+    {
+        int status = -1;
+        double secondsAfterSignal = 0.0;
+    };
+
+    /** A child that builds a processor, runs setUp (which may leave the process
+        in any state) and then receives the fatal signal; the parent times the
+        child's end from the moment it raises the signal. setUp returning false
+        ends the child with status 77 instead: the state could not be made. */
+    template <typename SetUp>
+    CrashOutcome crashChildAfter (int signalNumber, SetUp&& setUp)
+    {
+        int raising[2];
+
+        if (::pipe (raising) != 0)
+            return {};
+
+        const auto pid = ::fork();
+
+        if (pid == 0)
+        {
+            ::close (raising[0]);
+            constructProcessorInChild();
+
+            if (! setUp())
+                ::_exit (77);
+
+            const char now = 1;
+            [[maybe_unused]] const auto written = ::write (raising[1], &now, 1);
+            ::raise (signalNumber);
+            ::_exit (99);
+        }
+
+        ::close (raising[1]);
+        CrashOutcome outcome;
+
+        if (pid < 0)
+        {
+            ::close (raising[0]);
+            return outcome;
+        }
+
+        // Until the child raises the signal or ends; nothing to read means it
+        // ended first.
+        pollfd waitForSignal { raising[0], POLLIN, 0 };
+        ::poll (&waitForSignal, 1, 30000);
+        const auto raised = std::chrono::steady_clock::now();
+        ::close (raising[0]);
+
+        for (;;)
+        {
+            outcome.secondsAfterSignal = std::chrono::duration<double> (std::chrono::steady_clock::now() - raised).count();
+
+            if (::waitpid (pid, &outcome.status, WNOHANG) == pid)
+                return outcome;
+
+            if (outcome.secondsAfterSignal > 10.0)
+            {
+                ::kill (pid, SIGKILL);
+                ::waitpid (pid, &outcome.status, 0);
+                ADD_FAILURE() << "the child process did not end";
+                outcome.status = -1;
+                return outcome;
+            }
+
+            std::this_thread::sleep_for (std::chrono::milliseconds (2));
+        }
+    }
+
+    /** In the child: a thread that keeps the allocator's main arena locked.
+        glibc's malloc_stats holds each arena's lock while it prints that arena's
+        figures to stderr, and stderr here is a full pipe that nobody reads, so
+        the thread blocks in write with the lock held. Returns once it is
+        blocked there, as /proc shows; no allocation from then on. */
+    bool holdAllocatorLock()
+    {
+        int ends[2];
+
+        if (::pipe2 (ends, O_NONBLOCK) != 0)
+            return false;
+
+        const char junk[4096] = {};
+        while (::write (ends[1], junk, sizeof (junk)) > 0) {}
+        while (::write (ends[1], junk, 1) > 0) {}
+
+        // The read end stays open, so a write blocks rather than fails.
+        if (::fcntl (ends[1], F_SETFL, 0) != 0 || ::dup2 (ends[1], STDERR_FILENO) != STDERR_FILENO)
+            return false;
+
+        static std::atomic<long> holder { 0 };
+
+        std::thread ([]
+        {
+            holder = ::syscall (SYS_gettid);
+            ::malloc_stats();
+        }).detach();
+
+        while (holder == 0)
+            std::this_thread::yield();
+
+        char path[64];
+        std::snprintf (path, sizeof (path), "/proc/self/task/%ld/syscall", holder.load());
+
+        for (int attempt = 0; attempt < 5000; ++attempt)
+        {
+            char text[64] = {};
+            const auto file = ::open (path, O_RDONLY);
+
+            if (file < 0)
+                return false;
+
+            const auto got = ::read (file, text, sizeof (text) - 1);
+            ::close (file);
+
+            if (got > 0 && std::strtol (text, nullptr, 10) == SYS_write)
+                return true;
+
+            ::usleep (1000);
+        }
+
+        return false;
+    }
+
+    /** In the child: a thread that keeps the dynamic loader's lock. It loads a
+        library whose constructor, run under that lock, never returns. Returns
+        once the constructor has started. */
+    bool holdLoaderLock()
+    {
+        int ready[2];
+
+        if (::pipe (ready) != 0)
+            return false;
+
+        ::setenv ("CORVANTEEL_STALL_READY_FD", std::to_string (ready[1]).c_str(), 1);
+        std::thread ([] { ::dlopen (CORVANTEEL_STALLING_MODULE, RTLD_NOW); }).detach();
+
+        char started = 0;
+        return ::read (ready[0], &started, 1) == 1;
     }
 
     std::string readLog (const juce::File& file)
@@ -246,6 +399,93 @@ TEST (CrashLog, ALongLogIsTrimmedToItsTailBeforeTheReport)
         ASSERT_GE (log.size(), kept.size());
         EXPECT_TRUE (log.compare (0, kept.size(), kept) == 0) << "the log does not begin with the kept part of the old one";
         expectReports (log.substr (kept.size()), 1);
+        EXPECT_EQ (home.crashLogFile().getParentDirectory().getNumberOfChildFiles (juce::File::findFilesAndDirectories), 1)
+            << "a temporary file left beside the log";
+    }
+}
+
+TEST (CrashLog, ALogWhoseTailHoldsNoLineBreakIsLeftWhole)
+{
+    // No line break at all, and a zero byte before the first line break of the tail.
+    std::string zeroFirst (200000, '.');
+    zeroFirst[200000 - 131072 + 10] = 0;
+    zeroFirst[200000 - 131072 + 20] = '\n';
+
+    for (const auto& oldLog : { std::string (200000, '.'), zeroFirst })
+    {
+        testing::TemporaryHome home;
+        ASSERT_TRUE (home.crashLogFile().getParentDirectory().createDirectory());
+        ASSERT_TRUE (home.crashLogFile().replaceWithData (oldLog.data(), oldLog.size()));
+
+        ASSERT_NO_FATAL_FAILURE (crashChild (SIGSEGV));
+
+        const auto log = readLog (home.crashLogFile());
+        ASSERT_GE (log.size(), oldLog.size());
+        EXPECT_TRUE (log.compare (0, oldLog.size(), oldLog) == 0) << "the old log was changed";
+        expectReports (log.substr (oldLog.size()), 1);
+        EXPECT_EQ (home.crashLogFile().getParentDirectory().getNumberOfChildFiles (juce::File::findFilesAndDirectories), 1)
+            << "a temporary file left beside the log";
+    }
+}
+
+TEST (CrashLog, TheReportNeedsNoAllocatorThatAnotherThreadHolds)
+{
+    testing::TemporaryHome home;
+
+    const auto outcome = crashChildAfter (SIGSEGV, holdAllocatorLock);
+
+    if (WIFEXITED (outcome.status) && WEXITSTATUS (outcome.status) == 77)
+        GTEST_SKIP() << "no thread could be made to hold the allocator's lock";
+
+    ASSERT_TRUE (WIFSIGNALED (outcome.status)) << "the child ended with status " << outcome.status;
+    EXPECT_EQ (WTERMSIG (outcome.status), SIGKILL);
+    EXPECT_LT (outcome.secondsAfterSignal, 2.0);
+    expectReports (readLog (home.crashLogFile()), 1);
+}
+
+TEST (CrashLog, AHandlerStuckOnALockIsEndedBySigkillWithinTwoSeconds)
+{
+    testing::TemporaryHome home;
+
+    const auto outcome = crashChildAfter (SIGSEGV, holdLoaderLock);
+
+    ASSERT_TRUE (WIFSIGNALED (outcome.status)) << "the child ended with status " << outcome.status;
+    EXPECT_EQ (WTERMSIG (outcome.status), SIGKILL);
+    EXPECT_LT (outcome.secondsAfterSignal, 2.0);
+
+    // The stack cannot be symbolised while the loader is locked: the report
+    // stops after its banner.
+    const auto lines = splitCrLfLines (readLog (home.crashLogFile()));
+    ASSERT_GE (lines.size(), 4u);
+    EXPECT_EQ (lines[0], "");
+    EXPECT_EQ (lines[1], std::string (58, '*'));
+    EXPECT_EQ (lines[2], "Pendrawquiller Corvanteel");
+    EXPECT_EQ (lines[3].rfind ("Log started: ", 0), 0u) << lines[3];
+    EXPECT_EQ (std::count (lines.begin(), lines.end(), "Corvanteel v 1.1"), 0);
+}
+
+TEST (CrashLog, TheReportStartsAtTheLocalTimeOfTheCrash)
+{
+    // UTC, a zone whose offset is not whole hours, and one with daylight saving.
+    for (const auto* zoneName : { "UTC0", "<+0545>-5:45", "EST5EDT,M3.2.0,M11.1.0" })
+    {
+        SCOPED_TRACE (zoneName);
+        const testing::TemporaryTimeZone zone (zoneName);
+        testing::TemporaryHome home;
+
+        const auto before = std::time (nullptr);
+        ASSERT_NO_FATAL_FAILURE (crashChild (SIGSEGV));
+        const auto after = std::time (nullptr);
+
+        const auto lines = splitCrLfLines (readLog (home.crashLogFile()));
+        ASSERT_GE (lines.size(), 4u);
+
+        juce::StringArray expected;
+
+        for (auto t = before; t <= after; ++t)
+            expected.add ("Log started: " + juce::Time ((juce::int64) t * 1000).toString (true, true));
+
+        EXPECT_TRUE (expected.contains (lines[3])) << lines[3] << " is none of " << expected.joinIntoString (", ");
     }
 }
 
