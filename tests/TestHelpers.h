@@ -27,6 +27,18 @@ private:
     bool hadPreviousHome = false;
 };
 
+/** Sets TZ for its lifetime, as the C library reads it (tzset), and restores it after. */
+class TemporaryTimeZone
+{
+public:
+    explicit TemporaryTimeZone (const char* zone);
+    ~TemporaryTimeZone();
+
+private:
+    juce::String previousZone;
+    bool hadPreviousZone = false;
+};
+
 /** Records what the processor tells its listeners (the host): value changes and gestures. */
 class RecordingListener : public juce::AudioProcessorListener
 {
@@ -139,5 +151,25 @@ bool nearColour (juce::Colour actual, juce::Colour expected, int tolerance = 2);
     pixel column right of the centre, in the knob's lower gap where the arc never is.
     The look draws the hub at 0.5 r on large knobs and 0.45 r on small ones. */
 float knobHubExtent (const juce::Image&, juce::Point<int> knobCentre, float knobRadius);
+
+} // namespace testing
+
+namespace testing
+{
+
+/** A host's play head that reports only a tempo, which the test may change between blocks. */
+struct TempoPlayHead : juce::AudioPlayHead
+{
+    explicit TempoPlayHead (double initialBpm = 120.0) : bpm (initialBpm) {}
+
+    juce::Optional<PositionInfo> getPosition() const override
+    {
+        PositionInfo info;
+        info.setBpm (bpm);
+        return info;
+    }
+
+    double bpm;
+};
 
 } // namespace testing

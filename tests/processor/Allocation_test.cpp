@@ -107,17 +107,7 @@ TEST (RealTime, ProcessBlockDoesNotAllocate)
     boundMidi.addEvent (juce::MidiMessage::controllerEvent (1, 23, 127), 511);
 
     // A host whose tempo moves from block to block.
-    struct MovingTempo : juce::AudioPlayHead
-    {
-        juce::Optional<PositionInfo> getPosition() const override
-        {
-            PositionInfo info;
-            info.setBpm (bpm);
-            return info;
-        }
-
-        double bpm = 120.0;
-    } playHead;
+    testing::TempoPlayHead playHead;
     p.setPlayHead (&playHead);
 
     for (int block = 0; block < 1000; ++block)

@@ -40,18 +40,6 @@ namespace
     const std::vector<Setting> busy { { P::syncIndex, 1.0f }, { P::feedbackIndex, 0.9f }, { P::modulationAmountIndex, 1.0f },
                                       { P::stutterMixIndex, 1.0f }, { P::resonanceIndex, 1.0f } };
 
-    struct Tempo : juce::AudioPlayHead
-    {
-        juce::Optional<PositionInfo> getPosition() const override
-        {
-            PositionInfo info;
-            info.setBpm (bpm);
-            return info;
-        }
-
-        double bpm = 120.0;
-    };
-
     // FNV-1a over the bits of every output sample, channel by channel within a block.
     struct Fingerprint
     {
@@ -85,7 +73,7 @@ namespace
         for (const auto& s : c.settings)
             p.setParameter (s.index, s.value);
 
-        Tempo tempo;
+        testing::TempoPlayHead tempo;
         p.setPlayHead (&tempo);
         // Bindings that other tests left in the preferences file play no part.
         for (auto* parameter : p.pluginParameters)

@@ -219,16 +219,7 @@ TEST (SignalChain, BlockSettingsGiveTheWorkedDelayNumbers)
 
 TEST (SignalChain, SlowTempoWholeNoteIsHalvedToFit)
 {
-    struct TempoHead : juce::AudioPlayHead
-    {
-        juce::Optional<PositionInfo> getPosition() const override
-        {
-            PositionInfo info;
-            info.setBpm (bpm);
-            return info;
-        }
-        double bpm = 10.0;
-    } head;
+    testing::TempoPlayHead head (10.0);
 
     P processor;
     processor.setPlayHead (&head);
