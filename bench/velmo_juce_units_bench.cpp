@@ -161,4 +161,32 @@ void BM_SvfProcessWithCutoffPerSample (benchmark::State& state)
 }
 BENCHMARK (BM_SvfProcessWithCutoffPerSample);
 
+// Both channels' filters as the chain runs them: one pair, side by side. The
+// argument picks the SSE2 pair (0) or the portable one (1); per stereo frame.
+void BM_SvfProcessPair (benchmark::State& state)
+{
+    auto input = makeInputBlock();
+    auto first = makeChainFilter();
+    auto second = makeChainFilter();
+    const bool portable = state.range (0) != 0;
+
+    for (auto _ : state)
+    {
+        for (auto& sample : input)
+        {
+            float other = -sample;
+
+            if (portable)
+                velmoLib::Svf::processPairPortable (first, &sample, second, &other);
+            else
+                velmoLib::Svf::processPair (first, &sample, second, &other);
+
+            benchmark::DoNotOptimize (first.low);
+            benchmark::DoNotOptimize (second.low);
+        }
+    }
+    countSamples (state);
+}
+BENCHMARK (BM_SvfProcessPair)->Arg (0)->Arg (1);
+
 } // namespace

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <juce_core/juce_core.h>
+
 #include <cmath>
 #include <cstdint>
 #include <memory>
@@ -25,32 +27,35 @@ public:
 
     Lfo();
 
-    /** The next oscillator value; the argument is unused. */
-    inline float getSample (bool /*unused*/) noexcept
+    /** The oscillator's running values as plain copies, for a caller that draws
+        many values in a row and wants them in registers meanwhile (the tables are
+        shared): take them with running(), draw, and put them back with resume(). */
+    struct Running
     {
-        const float old = phase;
-        const auto size = static_cast<float> (tableSize);
+        const float* table;         // the shape's table; null for random and for silence
+        const float* randomTable;
+        float size, increment, phase;
+        std::int32_t tableSize, previousIndex, randomIndex;
+        bool isRandom;
 
-        phase = old + increment;
-        if (phase >= size)
-            phase -= size;
-
-        // Only a negative or too fast increment gets here: keep reads inside the tables.
-        if (! (phase >= 0.0f && phase < size))
-            phase = foldPhase (phase, size);
-
-        const auto index = static_cast<std::int32_t> (old); // the phase before the advance
-        float value = 0.0f;
-
-        switch (shape)
+        /** The next oscillator value. */
+        forcedinline float next() noexcept
         {
-            case sine:      value = entry (sineTable, index); break;
-            case square:    value = entry (squareTable, index); break;
-            case rampUp:    value = entry (rampUpTable, index); break;
-            case rampDown:  value = entry (rampDownTable, index); break;
-            case triangle:  value = entry (triangleTable, index); break;
+            const float old = phase;
 
-            case random:
+            phase = old + increment;
+            if (phase >= size)
+                phase -= size;
+
+            // Only a negative or too fast increment gets here: keep reads inside the tables.
+            if (! (phase >= 0.0f && phase < size))
+                phase = foldPhase (phase, size);
+
+            const auto index = static_cast<std::int32_t> (old); // the phase before the advance
+            float value = 0.0f;
+
+            if (isRandom)
+            {
                 // a new value once per cycle, held in between
                 if (index < previousIndex)
                 {
@@ -58,13 +63,42 @@ public:
                     if (randomIndex >= tableSize)
                         randomIndex = 0;
                 }
-                value = entry (randomTable, randomIndex);
-                break;
+                value = randomTable[randomIndex];
+            }
+            else if (table != nullptr)
+            {
+                value = table[index];
+            }
 
-            default: break;
+            previousIndex = index;
+            return value;
         }
+    };
 
-        previousIndex = index;
+    forcedinline Running running() const noexcept
+    {
+        const float* const tables[] = { sineTable.get(), squareTable.get(), rampUpTable.get(),
+                                        rampDownTable.get(), triangleTable.get() };
+        const float* const table = (shape >= sine && shape <= triangle) ? tables[shape] : nullptr;
+
+        return { table, randomTable.get(), static_cast<float> (tableSize), increment, phase,
+                 tableSize, previousIndex, randomIndex, shape == random };
+    }
+
+    /** Takes back what a Running changed: the phase and the random draw. */
+    forcedinline void resume (const Running& r) noexcept
+    {
+        phase = r.phase;
+        previousIndex = r.previousIndex;
+        randomIndex = r.randomIndex;
+    }
+
+    /** The next oscillator value; the argument is unused. */
+    forcedinline float getSample (bool /*unused*/) noexcept
+    {
+        auto r = running();
+        const float value = r.next();
+        resume (r);
         return value;
     }
 
@@ -100,11 +134,6 @@ public:
     std::unique_ptr<float[]> randomTable;
 
 private:
-    static float entry (const std::unique_ptr<float[]>& table, std::int32_t index) noexcept
-    {
-        return table.get()[index];
-    }
-
     /** phase wrapped into [0, size); anything that is not a number gives 0 */
     static float foldPhase (float position, float size) noexcept;
 };

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <juce_core/juce_core.h>
+
 #include <cmath>
 #include <cstdint>
 #include <memory>
@@ -15,58 +17,93 @@ class Stutter
 public:
     Stutter();
 
-    /** One sample in, one sample out. */
-    inline float process (float* input) noexcept
+    /** The unit's running values as plain copies, for a caller that runs many
+        samples in a row and wants them in registers meanwhile (the buffer itself is
+        shared): take them with running(), process, and put them back with resume(). */
+    struct Running
     {
-        float* const data = buffer.get();
+        float* data;
+        std::int32_t capacity, recordLength, counter, writePosition;
+        float holdLength, speed, readPosition, fraction, nextSample;
+        bool playing;
 
-        if (! playing)
+        /** One sample in, one sample out. */
+        forcedinline float process (float input) noexcept
         {
-            data[writePosition] = *input;
-            ++writePosition;
-
-            // The capacity test only matters after the buffer shrank below the loop.
-            if (writePosition >= recordLength || writePosition >= capacity)
+            if (! playing)
             {
-                writePosition = 0;
-                playing = true;
+                data[writePosition] = input;
+                ++writePosition;
+
+                // The capacity test only matters after the buffer shrank below the loop.
+                if (writePosition >= recordLength || writePosition >= capacity)
+                {
+                    writePosition = 0;
+                    playing = true;
+                }
             }
+
+            ++counter;
+            if (static_cast<float> (counter) >= holdLength)
+            {
+                counter = 0;
+                playing = false; // recording restarts with the next sample
+            }
+
+            // One wrap per sample: a head left outside a shortened loop walks back in.
+            const float loopEnd = static_cast<float> (recordLength);
+            float r = readPosition;
+
+            if (r < 0.0f)
+                r += loopEnd;
+            else if (r >= loopEnd)
+                r -= loopEnd;
+
+            // A head outside a loop no longer than one step of it would drift away for good.
+            if (! (r >= 0.0f && r < loopEnd) && std::abs (speed) >= loopEnd)
+                r = foldIntoLoop (r, recordLength);
+
+            // The read itself never leaves the buffer (negative heads, a loop longer than a
+            // shrunk buffer, or a head rounded up onto the end of a whole-buffer loop).
+            float readAt = r;
+            if (! (r >= 0.0f && r < static_cast<float> (capacity)))
+                readAt = foldIntoLoop (r, recordLength < capacity ? recordLength : capacity);
+
+            // readAt is non-negative here, so truncation is the floor
+            const std::int32_t i = static_cast<std::int32_t> (readAt);
+            fraction = readAt - static_cast<float> (i);
+            nextSample = (i == capacity - 1) ? data[0] : data[i + 1];
+
+            readPosition = r + speed;
+
+            return data[i] + fraction * (nextSample - data[i]);
         }
+    };
 
-        ++counter;
-        if (static_cast<float> (counter) >= holdLength)
-        {
-            counter = 0;
-            playing = false; // recording restarts with the next sample
-        }
+    forcedinline Running running() const noexcept
+    {
+        return { buffer.get(), capacity, recordLength, counter, writePosition,
+                 holdLength, speed, readPosition, fraction, nextSample, playing };
+    }
 
-        // One wrap per sample: a head left outside a shortened loop walks back in.
-        const float loopEnd = static_cast<float> (recordLength);
-        float r = readPosition;
+    /** Takes back what a Running changed: the heads, the cycle and the last read. */
+    forcedinline void resume (const Running& r) noexcept
+    {
+        counter = r.counter;
+        writePosition = r.writePosition;
+        readPosition = r.readPosition;
+        fraction = r.fraction;
+        nextSample = r.nextSample;
+        playing = r.playing;
+    }
 
-        if (r < 0.0f)
-            r += loopEnd;
-        else if (r >= loopEnd)
-            r -= loopEnd;
-
-        // A head outside a loop no longer than one step of it would drift away for good.
-        if (! (r >= 0.0f && r < loopEnd) && std::abs (speed) >= loopEnd)
-            r = foldIntoLoop (r, recordLength);
-
-        // The read itself never leaves the buffer (negative heads, a loop longer than a
-        // shrunk buffer, or a head rounded up onto the end of a whole-buffer loop).
-        float readAt = r;
-        if (! (r >= 0.0f && r < static_cast<float> (capacity)))
-            readAt = foldIntoLoop (r, recordLength < capacity ? recordLength : capacity);
-
-        // readAt is non-negative here, so truncation is the floor
-        const std::int32_t i = static_cast<std::int32_t> (readAt);
-        fraction = readAt - static_cast<float> (i);
-        nextSample = (i == capacity - 1) ? data[0] : data[i + 1];
-
-        readPosition = r + speed;
-
-        return data[i] + fraction * (nextSample - data[i]);
+    /** One sample in, one sample out. */
+    forcedinline float process (float* input) noexcept
+    {
+        auto r = running();
+        const float out = r.process (*input);
+        resume (r);
+        return out;
     }
 
     /** Replaces the buffer with a silent one of that many samples (at least one) and

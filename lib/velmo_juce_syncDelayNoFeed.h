@@ -1,5 +1,9 @@
 #pragma once
 
+#include <juce_core/juce_core.h>
+
+#include <algorithm>
+#include <cmath>
 #include <cstdint>
 #include <limits>
 #include <memory>
@@ -16,41 +20,105 @@ class SyncDelayNoFeed
 public:
     SyncDelayNoFeed();
 
-    /** Writes one input (plus the scaled feedback sample) and returns one delayed sample. */
-    inline float process (float* input, const float& feedbackSample) noexcept
+    /** The line's running values as plain copies, for a caller that runs many
+        samples in a row and wants them in registers meanwhile (the buffer itself is
+        shared): take them with running(), process, and put them back with resume(). */
+    struct Running
     {
-        float* const data = buffer.get();
+        float* data;
+        std::int32_t length, writeIndex, readIndex, glideCount;
+        float currentDelay, targetDelay, glideStep, feedbackGain, readPosition, fraction, nextSample;
 
-        data[writeIndex] = *input + feedbackSample * feedbackGain;
-        writeIndex = (writeIndex >= length - 1) ? 0 : writeIndex + 1;
-
-        // The test comes before the step, so the last step may overshoot the
-        // target by less than one step; there the glide rests.
-        if (glideCount != 0)
+        /** Writes one input (plus the scaled feedback sample) and returns one delayed sample. */
+        forcedinline float process (float input, float feedbackSample) noexcept
         {
-            if ((glideStep >= 0.0f && currentDelay < targetDelay)
-                || (glideStep < 0.0f && currentDelay > targetDelay))
-                currentDelay += glideStep;
+            std::int32_t slot;
+            write (writeIndex, input, feedbackSample);
+            return readAhead (slot);
         }
 
-        const float span = static_cast<float> (length);
-        float r = static_cast<float> (writeIndex) - currentDelay;
+        /** process in two halves, for a caller that reads before it knows the sample
+            to write: readAhead advances the heads and reads, leaving in slot the index
+            the sample goes to, and write stores it there later. The same as process
+            while the read stays clear of slot, as it does with a delay of more than
+            two samples (see readsClearOfWrites). */
+        forcedinline void write (std::int32_t slot, float input, float feedbackSample) noexcept
+        {
+            data[slot] = input + feedbackSample * feedbackGain;
+        }
 
-        while (r < 0.0f)
-            r += span;
+        forcedinline float readAhead (std::int32_t& slot) noexcept
+        {
+            slot = writeIndex;
+            writeIndex = (writeIndex >= length - 1) ? 0 : writeIndex + 1;
 
-        while (r >= span)
-            r -= span;
+            // The test comes before the step, so the last step may overshoot the
+            // target by less than one step; there the glide rests.
+            if (glideCount != 0)
+            {
+                if ((glideStep >= 0.0f && currentDelay < targetDelay)
+                    || (glideStep < 0.0f && currentDelay > targetDelay))
+                    currentDelay += glideStep;
+            }
 
-        readPosition = r;
+            const float span = static_cast<float> (length);
+            float r = static_cast<float> (writeIndex) - currentDelay;
 
-        // r is non-negative here, so truncation is the floor
-        const std::int32_t i = static_cast<std::int32_t> (r);
-        fraction = r - static_cast<float> (i);
-        readIndex = i;
-        nextSample = (i > length - 2) ? data[0] : data[i + 1];
+            while (r < 0.0f)
+                r += span;
 
-        return data[i] + fraction * (nextSample - data[i]);
+            while (r >= span)
+                r -= span;
+
+            readPosition = r;
+
+            // r is non-negative here, so truncation is the floor
+            const std::int32_t i = static_cast<std::int32_t> (r);
+            fraction = r - static_cast<float> (i);
+            readIndex = i;
+            nextSample = (i > length - 2) ? data[0] : data[i + 1];
+
+            return data[i] + fraction * (nextSample - data[i]);
+        }
+    };
+
+    forcedinline Running running() const noexcept
+    {
+        return { buffer.get(), length, writeIndex, readIndex, glideCount,
+                 currentDelay, targetDelay, glideStep, feedbackGain, readPosition, fraction, nextSample };
+    }
+
+    /** Whether, until the delay is set again, every read stays clear of the slot the
+        same sample writes, so that Running::readAhead may come before the write. The
+        delay glides between its current value and its target, overshooting by less
+        than one step; a margin of four samples covers the float rounding of the read
+        position. */
+    bool readsClearOfWrites() const noexcept
+    {
+        const float step = std::abs (glideStep);
+        const float lowest = std::min (currentDelay, targetDelay) - step;
+        const float highest = std::max (currentDelay, targetDelay) + step;
+        return lowest >= 4.0f && highest <= static_cast<float> (length) - 4.0f;
+    }
+
+    /** Takes back what a Running changed: the heads, the glide and the last read. */
+    forcedinline void resume (const Running& r) noexcept
+    {
+        writeIndex = r.writeIndex;
+        readIndex = r.readIndex;
+        currentDelay = r.currentDelay;
+        readPosition = r.readPosition;
+        fraction = r.fraction;
+        nextSample = r.nextSample;
+    }
+
+    /** Writes one input (plus the scaled feedback sample) and returns one delayed sample. */
+    forcedinline float process (float* input, const float& feedbackSample) noexcept
+    {
+        auto r = running();
+        const float out = r.process (*input, feedbackSample);
+        resume (r);
+        return out;
     }
 
     /** Sets the target from milliseconds at the line's own sample rate. Called per

@@ -8,6 +8,7 @@
 
 #include <cmath>
 #include <cstring>
+#include <type_traits>
 
 // The processor implements JUCE's index-based parameter interface, which JUCE
 // marks deprecated; hosts, sessions and presets rely on its indices.
@@ -380,38 +381,363 @@ void ZentovaAudioProcessor::processBlock (juce::AudioSampleBuffer& buffer, juce:
     midiMessages.clear();
 }
 
-// Channel 1's filter only feeds channel 0's cross-feed of the next sample, and
-// channel 0's filter never waits on it, so channel 1's filter of sample i runs
-// side by side with channel 0's filter of sample i + 1. Every value is computed
-// from the same inputs as in the plain order (channel 0 then 1, step by step).
 void ZentovaAudioProcessor::processStereo (juce::AudioSampleBuffer& buffer, const juce::MidiBuffer& midi, int numSamples)
 {
-    for (int i = 0; i < numSamples; ++i)
-    {
-        runLoopFront (0, buffer.getSample (0, i), midi, i);
+    // The main lines' delays are set for the block; reading ahead is exact unless
+    // one of them is a few samples short.
+    const bool readAhead = ! plainChainOrder
+                           && mainDelay.getUnchecked (0)->readsClearOfWrites()
+                           && mainDelay.getUnchecked (1)->readsClearOfWrites();
 
-        if (i == 0)
-            feedbackFilter.getUnchecked (0)->process (&loopSample[0]);
+    // The SSE2 lanes take one pass count for both filters.
+    const bool portableFilters = portableFilterPair
+                                 || ! velmoLib::Svf::canRunAsVector (*feedbackFilter.getUnchecked (0),
+                                                                     *feedbackFilter.getUnchecked (1));
+
+    if (readAhead)
+    {
+        if (portableFilters)
+            runStereoChain<true, true> (buffer, midi, numSamples);
         else
-            velmoLib::Svf::processPair (*feedbackFilter.getUnchecked (0), &loopSample[0], *feedbackFilter.getUnchecked (1), &loopSample[1]);
-
-        loopSample[0] = (float) feedbackFilter.getUnchecked (0)->low;
-        if (i > 0)
-            loopSample[1] = (float) feedbackFilter.getUnchecked (1)->low;
-
-        buffer.setSample (0, i, runLoopBack (0));
-
-        runLoopFront (1, buffer.getSample (1, i), midi, i);
-        buffer.setSample (1, i, runLoopBack (1));
-
-        advanceScope (buffer, i);
+            runStereoChain<false, true> (buffer, midi, numSamples);
     }
-
-    if (numSamples > 0)
+    else
     {
-        feedbackFilter.getUnchecked (1)->process (&loopSample[1]);
-        loopSample[1] = (float) feedbackFilter.getUnchecked (1)->low;
+        if (portableFilters)
+            runStereoChain<true, false> (buffer, midi, numSamples);
+        else
+            runStereoChain<false, false> (buffer, midi, numSamples);
     }
+}
+
+// The block runs in chunks cut at MIDI events, the only thing that moves a value
+// within a block (the smoothers' targets). For each chunk, what does not depend on
+// the echo chain is worked out first (computeAhead); then the chain runs with the
+// units' running values and the carried samples in locals.
+//
+// Channel 1's filter only feeds channel 0's cross-feed of the next sample, and
+// channel 0's filter never waits on it, so channel 1's filter of sample i runs
+// side by side with channel 0's filter of sample i + 1, across chunks too.
+//
+// The filters are one long chain of divisions and square roots. With readAhead,
+// the work that does not wait for them is placed right after them, so the
+// processor runs it in their shadow: channel 1's main-line read and stutter of
+// this sample and channel 0's of the next; each line's write of that sample
+// follows once the cross-feed is known. A read before its own sample's write is
+// exact while the delay keeps it clear of that slot (readsClearOfWrites).
+//
+// Either way, every value is computed from the same inputs as in the plain order
+// (channel 0 then 1, step by step).
+template <bool portableFilters, bool readAhead>
+void ZentovaAudioProcessor::runStereoChain (juce::AudioSampleBuffer& buffer, const juce::MidiBuffer& midi, int numSamples)
+{
+    float* const left = buffer.getWritePointer (0);
+    float* const right = buffer.getWritePointer (1);
+
+    const float offset = denormalOffset;
+    const bool pingOut = blockSettings.pingOut;
+    const float stutterMix = blockSettings.stutterMix;
+    const float delayMix = 1.0f - stutterMix;
+    const float crossFeed = 0.9f * blockSettings.modulationAmount;
+    const float loopKeep = 1.0f - crossFeed;
+
+    auto& filter0 = *feedbackFilter.getUnchecked (0);
+    auto& filter1 = *feedbackFilter.getUnchecked (1);
+    using FilterPair = std::conditional_t<portableFilters, velmoLib::Svf::PortablePair, velmoLib::Svf::FastPair>;
+
+    float input0 = channelInput[0], input1 = channelInput[1];
+    float output0 = channelOutput[0], output1 = channelOutput[1];
+    float wet0 = wetSum[0], wet1 = wetSum[1];
+    float loop0 = loopSample[0], loop1 = loopSample[1];
+    float feedback0 = feedbackInput[0], feedback1 = feedbackInput[1];
+    float modulated0 = modDelayOutput[0], modulated1 = modDelayOutput[1];
+
+    // Channel 0's main-line output and filter input of the coming sample, once read ahead.
+    bool channel0Ready = false;
+    float delayed0 = 0.0f, filterInput0 = 0.0f;
+
+    // Channel 1's filter input and coefficient, waiting for the next sample's pair.
+    bool filter1Waiting = false;
+    float filter1Input = 0.0f;
+    double filter1Coefficient = 0.0;
+
+    AheadValues ahead;
+
+    for (int start = 0; start < numSamples;)
+    {
+        // Events before start are skipped and those at start handled, so the next
+        // one, if any, lies beyond start.
+        handleMidiAt (midi, start);
+
+        int end = juce::jmin (numSamples, start + aheadLength);
+        if (midiCursor != midi.cend())
+            end = juce::jmin (end, (*midiCursor).samplePosition);
+
+        const int count = end - start;
+        computeAhead (count, ahead);
+
+        auto main0 = mainDelay.getUnchecked (0)->running();
+        auto main1 = mainDelay.getUnchecked (1)->running();
+        auto short0 = modDelay.getUnchecked (0)->running();
+        auto short1 = modDelay.getUnchecked (1)->running();
+        auto stutter0 = stutterUnit.getUnchecked (0)->running();
+        auto stutter1 = stutterUnit.getUnchecked (1)->running();
+        auto filters = FilterPair::take (filter0, filter1);
+
+        for (int j = 0; j < count; ++j)
+        {
+            const int i = start + j;
+            const float dryWet = ahead.dryWet[j];
+            const float gain = ahead.outputGain[j];
+
+            // Channel 0 up to its filter, unless read ahead at the last sample.
+            if (! channel0Ready)
+            {
+                input0 = left[i] + offset;
+                delayed0 = main0.process (input0, feedback0);
+                const float stuttered0 = stutter0.process (delayed0);
+                filterInput0 = stutterMix * stuttered0 + delayMix * delayed0;
+            }
+
+            // Channel 0's filter of this sample, with channel 1's of the last one.
+            if (filter1Waiting)
+            {
+                filters.process (filterInput0, ahead.filterCoefficient[0][j], filter1Input, filter1Coefficient);
+            }
+            else
+            {
+                // The block's first sample: channel 0's filter alone, on the object.
+                filters.put (filter0, filter1);
+                const double chunkCoefficient = filter0.f;
+                filter0.f = ahead.filterCoefficient[0][j];
+                filter0.process (&filterInput0);
+                filter0.f = chunkCoefficient;
+                filters = FilterPair::take (filter0, filter1);
+            }
+
+            // In the filters' shadow: the main-line reads and stutters that do not wait for them.
+            std::int32_t slot1 = 0, nextSlot0 = 0;
+            float delayed1 = 0.0f, nextDelayed0 = 0.0f, nextFilterInput0 = 0.0f;
+            const bool readNext0 = readAhead && i + 1 < numSamples;
+
+            if constexpr (readAhead)
+            {
+                delayed1 = main1.readAhead (slot1);
+                const float stuttered1 = stutter1.process (delayed1);
+                filter1Input = stutterMix * stuttered1 + delayMix * delayed1;
+
+                if (readNext0)
+                {
+                    nextDelayed0 = main0.readAhead (nextSlot0);
+                    const float nextStuttered0 = stutter0.process (nextDelayed0);
+                    nextFilterInput0 = stutterMix * nextStuttered0 + delayMix * nextDelayed0;
+                }
+            }
+
+            if (filter1Waiting)
+                loop1 = (float) filters.secondLow();
+            loop0 = (float) filters.firstLow();
+
+            // Channel 0's short line carries channel 1's loop (the cross-feed).
+            short0.currentDelay = ahead.modDelaySamples[0][j];
+            modulated0 = short0.process (loop1, modulated0);
+            feedback1 = crossFeed * modulated0 + loopKeep * loop1;
+
+            wet0 = 0.0f;
+            if (pingOut)
+                wet0 += delayed0;
+            wet0 += crossFeed * modulated0;
+
+            // Clip before the gain: above 0 dB the output may exceed full scale.
+            output0 = juce::jlimit (-1.0f, 1.0f, dryWet * wet0 + (1.0f - dryWet) * input0) * gain;
+            left[i] = output0;
+
+            // Channel 1; its filter waits for the next sample's pair.
+            input1 = right[i] + offset;
+
+            if constexpr (readAhead)
+            {
+                main1.write (slot1, input1, feedback1);
+            }
+            else
+            {
+                delayed1 = main1.process (input1, feedback1);
+                const float stuttered1 = stutter1.process (delayed1);
+                filter1Input = stutterMix * stuttered1 + delayMix * delayed1;
+            }
+
+            filter1Coefficient = ahead.filterCoefficient[1][j];
+            filter1Waiting = true;
+
+            short1.currentDelay = ahead.modDelaySamples[1][j];
+            modulated1 = short1.process (loop0, modulated1);
+            feedback0 = crossFeed * modulated1 + loopKeep * loop0;
+
+            wet1 = 0.0f;
+            if (pingOut)
+                wet1 += delayed1;
+            wet1 += crossFeed * modulated1;
+
+            output1 = juce::jlimit (-1.0f, 1.0f, dryWet * wet1 + (1.0f - dryWet) * input1) * gain;
+            right[i] = output1;
+
+            // Channel 0's write of the next sample, now that its feedback is known.
+            if (readNext0)
+            {
+                input0 = left[i + 1] + offset;
+                main0.write (nextSlot0, input0, feedback0);
+                delayed0 = nextDelayed0;
+                filterInput0 = nextFilterInput0;
+            }
+
+            channel0Ready = readNext0;
+        }
+
+        mainDelay.getUnchecked (0)->resume (main0);
+        mainDelay.getUnchecked (1)->resume (main1);
+        modDelay.getUnchecked (0)->resume (short0);
+        modDelay.getUnchecked (1)->resume (short1);
+        stutterUnit.getUnchecked (0)->resume (stutter0);
+        stutterUnit.getUnchecked (1)->resume (stutter1);
+
+        filters.put (filter0, filter1);
+
+        // The scope takes every 32nd output sample.
+        for (int i = start; i < end; ++i)
+        {
+            if (scopeSampleCounter == 0)
+                pushScopeValue ((left[i] + right[i]) * 0.5f);
+
+            scopeSampleCounter = scopeSampleCounter > 30 ? 0 : scopeSampleCounter + 1;
+        }
+
+        start = end;
+    }
+
+    // The filters' coefficients are those of their last cutoffs (computeAhead), so
+    // channel 1's waiting filter has its own.
+    if (filter1Waiting)
+    {
+        filter1.process (&filter1Input);
+        loop1 = (float) filter1.low;
+    }
+
+    channelInput[0] = input0;
+    channelInput[1] = input1;
+    channelOutput[0] = output0;
+    channelOutput[1] = output1;
+    wetSum[0] = wet0;
+    wetSum[1] = wet1;
+    loopSample[0] = loop0;
+    loopSample[1] = loop1;
+    feedbackInput[0] = feedback0;
+    feedbackInput[1] = feedback1;
+    modDelayOutput[0] = modulated0;
+    modDelayOutput[1] = modulated1;
+}
+
+// The smoothers, the four LFOs, the filters' cutoffs and coefficients and the short
+// lines' delays of the next numAhead samples: none of them depends on the chain.
+void ZentovaAudioProcessor::computeAhead (int numAhead, AheadValues& ahead)
+{
+    // Constant over the chunk: only MIDI moves these within a block, and a chunk
+    // ends at each MIDI event.
+    const float floorTarget = pluginParameters.getUnchecked (cutoffFloorIndex)->realValue.load (std::memory_order_relaxed);
+    const float dryWetTarget = pluginParameters.getUnchecked (dryWetIndex)->normalisedValue.load (std::memory_order_relaxed);
+
+    // 10^(level / 20) only changes when the level does; caching it is exact.
+    const float level = pluginParameters.getUnchecked (outLevelIndex)->realValue.load (std::memory_order_relaxed);
+    if (! (level == lastOutLevel))
+    {
+        lastOutLevel = level;
+        outputGainTarget = level <= -100.0f ? 0.0f : std::pow (10.0f, 0.05f * level);
+    }
+
+    const float gainTarget = outputGainTarget;
+    const float cutoffDepth = blockSettings.cutoffDepth * 3000.0f;
+
+    auto floorSmoother = *parameterSmoothers.getUnchecked (0);
+    auto gainSmoother = *parameterSmoothers.getUnchecked (1);
+    auto dryWetSmoother = *parameterSmoothers.getUnchecked (2);
+
+    auto cutoffOscillator0 = cutoffLfo.getUnchecked (0)->running();
+    auto cutoffOscillator1 = cutoffLfo.getUnchecked (1)->running();
+    auto modulationOscillator0 = modulationLfo.getUnchecked (0)->running();
+    auto modulationOscillator1 = modulationLfo.getUnchecked (1)->running();
+
+    // The smoothers and oscillators first, all in one loop so that their
+    // sample-to-sample chains overlap.
+    float cutoffHz[numChannels][aheadLength], modDelayMs[numChannels][aheadLength];
+    float cutoffLfo0 = 0.0f, cutoffLfo1 = 0.0f, modulationLfo0 = 0.0f, modulationLfo1 = 0.0f;
+
+    for (int i = 0; i < numAhead; ++i)
+    {
+        const float cutoffFloor = floorSmoother.process (floorTarget);
+        ahead.dryWet[i] = dryWetSmoother.process (dryWetTarget);
+        ahead.outputGain[i] = gainSmoother.process (gainTarget);
+
+        cutoffLfo0 = 0.5f * cutoffOscillator0.next() + 0.5f;
+        cutoffLfo1 = 0.5f * cutoffOscillator1.next() + 0.5f;
+        modulationLfo0 = 0.5f * modulationOscillator0.next() + 0.5f;
+        modulationLfo1 = 0.5f * modulationOscillator1.next() + 0.5f;
+
+        cutoffHz[0][i] = cutoffDepth * cutoffLfo0 + cutoffFloor;
+        cutoffHz[1][i] = cutoffDepth * cutoffLfo1 + cutoffFloor;
+        modDelayMs[0][i] = 10.0f + 20.0f * modulationLfo0;
+        modDelayMs[1][i] = 10.0f + 20.0f * modulationLfo1;
+    }
+
+    cutoffLfoValue[0] = cutoffLfo0;
+    cutoffLfoValue[1] = cutoffLfo1;
+    modulationLfoValue[0] = modulationLfo0;
+    modulationLfoValue[1] = modulationLfo1;
+
+    cutoffLfo.getUnchecked (0)->resume (cutoffOscillator0);
+    cutoffLfo.getUnchecked (1)->resume (cutoffOscillator1);
+    modulationLfo.getUnchecked (0)->resume (modulationOscillator0);
+    modulationLfo.getUnchecked (1)->resume (modulationOscillator1);
+
+    // The values the chain's own units take from them.
+    for (int c = 0; c < numChannels; ++c)
+    {
+        auto& filter = *feedbackFilter.getUnchecked (c);
+        auto& shortLine = *modDelay.getUnchecked (c);
+        float lastMs = lastModDelayMs[c];
+
+        // The stepped LFO repeats its value for many samples, and the smoothed floor
+        // settles. Setting the cutoff the last call set changes nothing (only the
+        // chunk's first call can pick up a new resonance), and neither does setting
+        // the same time on a line without glide. Without glide, too, a sample's delay
+        // is the one set for it.
+        filter.setCutoff (cutoffHz[c][0]);
+        float lastHz = cutoffHz[c][0];
+
+        for (int i = 0; i < numAhead; ++i)
+        {
+            if (! (cutoffHz[c][i] == lastHz))
+            {
+                filter.setCutoff (cutoffHz[c][i]);
+                lastHz = cutoffHz[c][i];
+            }
+            ahead.filterCoefficient[c][i] = filter.f;
+
+            if (! (modDelayMs[c][i] == lastMs))
+            {
+                shortLine.setDelayMs (modDelayMs[c][i]);
+                lastMs = modDelayMs[c][i];
+            }
+            ahead.modDelaySamples[c][i] = shortLine.currentDelay;
+        }
+
+        lastModDelayMs[c] = lastMs;
+    }
+
+    *parameterSmoothers.getUnchecked (0) = floorSmoother;
+    *parameterSmoothers.getUnchecked (1) = gainSmoother;
+    *parameterSmoothers.getUnchecked (2) = dryWetSmoother;
+    smoothedCutoffFloor = floorSmoother.state;
+    smoothedOutputGain = gainSmoother.state;
+    smoothedDryWet = dryWetSmoother.state;
 }
 
 void ZentovaAudioProcessor::processMono (juce::AudioSampleBuffer& buffer, const juce::MidiBuffer& midi, int numSamples)

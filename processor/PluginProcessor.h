@@ -172,6 +172,14 @@ public:
     std::array<std::atomic<float>, scopeHistorySize> scopeHistory;
     int scopeSampleCounter = 0;
 
+    // Runs the two filters through the portable pair instead of the SSE2 one, so a
+    // test can check that both give the same bits. Read once per block.
+    bool portableFilterPair = false;
+
+    // Keeps the chain in its plain order, each main-line write before its read, as
+    // blocks with a delay of a few samples do anyway; for tests. Read once per block.
+    bool plainChainOrder = false;
+
 private:
     struct BlockSettings
     {
@@ -212,7 +220,23 @@ private:
     void readTempo();
     BlockSettings readBlockSettings() const;
     void applyUnitSettings (const BlockSettings&);
+
+    /** The most samples whose chain-independent values are worked out in one go. */
+    static constexpr int aheadLength = 64;
+
+    /** Per-sample values that do not depend on the echo chain, worked out ahead of it. */
+    struct AheadValues
+    {
+        float dryWet[aheadLength];
+        float outputGain[aheadLength];
+        double filterCoefficient[numChannels][aheadLength];
+        float modDelaySamples[numChannels][aheadLength];
+    };
+
     void processStereo (juce::AudioSampleBuffer&, const juce::MidiBuffer&, int numSamples);
+    template <bool portableFilters, bool readAhead>
+    void runStereoChain (juce::AudioSampleBuffer&, const juce::MidiBuffer&, int numSamples);
+    void computeAhead (int numAhead, AheadValues&);
     void processMono (juce::AudioSampleBuffer&, const juce::MidiBuffer&, int numSamples);
     void runLoopFront (int channel, float input, const juce::MidiBuffer&, int samplePosition);
     float runLoopBack (int channel);
