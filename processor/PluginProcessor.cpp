@@ -602,14 +602,8 @@ void ZentovaAudioProcessor::runStereoChain (juce::AudioSampleBuffer& buffer, con
 
         filters.put (filter0, filter1);
 
-        // The scope takes every 32nd output sample.
         for (int i = start; i < end; ++i)
-        {
-            if (scopeSampleCounter == 0)
-                pushScopeValue ((left[i] + right[i]) * 0.5f);
-
-            scopeSampleCounter = scopeSampleCounter > 30 ? 0 : scopeSampleCounter + 1;
-        }
+            advanceScope (buffer, i);
 
         start = end;
     }
@@ -645,15 +639,7 @@ void ZentovaAudioProcessor::computeAhead (int numAhead, AheadValues& ahead)
     const float floorTarget = pluginParameters.getUnchecked (cutoffFloorIndex)->realValue.load (std::memory_order_relaxed);
     const float dryWetTarget = pluginParameters.getUnchecked (dryWetIndex)->normalisedValue.load (std::memory_order_relaxed);
 
-    // 10^(level / 20) only changes when the level does; caching it is exact.
-    const float level = pluginParameters.getUnchecked (outLevelIndex)->realValue.load (std::memory_order_relaxed);
-    if (! (level == lastOutLevel))
-    {
-        lastOutLevel = level;
-        outputGainTarget = level <= -100.0f ? 0.0f : std::pow (10.0f, 0.05f * level);
-    }
-
-    const float gainTarget = outputGainTarget;
+    const float gainTarget = updateOutputGainTarget();
     const float cutoffDepth = blockSettings.cutoffDepth * 3000.0f;
 
     auto floorSmoother = *parameterSmoothers.getUnchecked (0);
@@ -823,6 +809,11 @@ void ZentovaAudioProcessor::stepSmoothers()
     smoothedCutoffFloor = parameterSmoothers.getUnchecked (0)->process (pluginParameters.getUnchecked (cutoffFloorIndex)->realValue.load (std::memory_order_relaxed));
     smoothedDryWet = parameterSmoothers.getUnchecked (2)->process (pluginParameters.getUnchecked (dryWetIndex)->normalisedValue.load (std::memory_order_relaxed));
 
+    smoothedOutputGain = parameterSmoothers.getUnchecked (1)->process (updateOutputGainTarget());
+}
+
+float ZentovaAudioProcessor::updateOutputGainTarget() noexcept
+{
     // 10^(level / 20) only changes when the level does; caching it is exact.
     const float level = pluginParameters.getUnchecked (outLevelIndex)->realValue.load (std::memory_order_relaxed);
     if (! (level == lastOutLevel))
@@ -831,7 +822,7 @@ void ZentovaAudioProcessor::stepSmoothers()
         outputGainTarget = level <= -100.0f ? 0.0f : std::pow (10.0f, 0.05f * level);
     }
 
-    smoothedOutputGain = parameterSmoothers.getUnchecked (1)->process (outputGainTarget);
+    return outputGainTarget;
 }
 
 void ZentovaAudioProcessor::advanceScope (const juce::AudioSampleBuffer& buffer, int i) noexcept

@@ -241,6 +241,7 @@ private:
     void runLoopFront (int channel, float input, const juce::MidiBuffer&, int samplePosition);
     float runLoopBack (int channel);
     void stepSmoothers();
+    float updateOutputGainTarget() noexcept;
     void advanceScope (const juce::AudioSampleBuffer&, int sampleIndex) noexcept;
     void handleMidiAt (const juce::MidiBuffer&, int samplePosition);
     void handleMidiMessage (const juce::uint8* data, int numBytes);
