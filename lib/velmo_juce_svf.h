@@ -144,21 +144,21 @@ public:
         forcedinline void process (float firstInput, double firstF, float secondInput, double secondF) noexcept
         {
             const __m128d x = _mm_set_pd (static_cast<double> (secondInput), static_cast<double> (firstInput));
-            const __m128d f = _mm_set_pd (secondF, firstF);
+            const __m128d coefficients = _mm_set_pd (secondF, firstF);
 
             if (passes == 4)
             {
-                runVectorPass (x, f, q, lowPass, saturated, bandPass, highPass);
-                runVectorPass (x, f, q, lowPass, saturated, bandPass, highPass);
-                runVectorPass (x, f, q, lowPass, saturated, bandPass, highPass);
-                runVectorPass (x, f, q, lowPass, saturated, bandPass, highPass);
+                runVectorPass (x, coefficients, q, lowPass, saturated, bandPass, highPass);
+                runVectorPass (x, coefficients, q, lowPass, saturated, bandPass, highPass);
+                runVectorPass (x, coefficients, q, lowPass, saturated, bandPass, highPass);
+                runVectorPass (x, coefficients, q, lowPass, saturated, bandPass, highPass);
                 notchOut = _mm_add_pd (highPass, lowPass);
                 return;
             }
 
             for (std::int32_t pass = 0; pass < passes; ++pass)
             {
-                runVectorPass (x, f, q, lowPass, saturated, bandPass, highPass);
+                runVectorPass (x, coefficients, q, lowPass, saturated, bandPass, highPass);
                 notchOut = _mm_add_pd (highPass, lowPass);
             }
         }

@@ -27,9 +27,11 @@
 
 // The report is written inside a fatal-signal handler, where the crash may have
 // left any lock held: the allocator's, stdio's, the time zone's. So whatever
-// needs allocation or a lock is prepared at installation, and the handler only
-// makes async-signal-safe calls (open, write, rename, backtrace_symbols_fd and
-// the like) on that prepared text and buffers on its own stack.
+// needs allocation or a lock is prepared at installation, and the handler makes
+// plain system calls (open, write, rename and the like) on that prepared text
+// and buffers on its own stack. Only naming the stack's functions
+// (backtrace_symbols_fd) may wait, on the dynamic loader's lock: the watchdog
+// below ends the process whatever happens there.
 namespace
 {
     const char* const welcomeText = "Pendrawquiller Corvanteel";

@@ -6,6 +6,7 @@
 void installCrashHandler();
 
 /** Appends one report (stack, product, host, system) to the crash log, from
-    what the last installation prepared. Async-signal-safe: it neither
-    allocates nor locks, so it can run whatever state the crash left behind. */
+    what the last installation prepared. It never allocates; the one lock it
+    may meet is the dynamic loader's, taken to name the stack's functions, and
+    the handler's watchdog ends the process should that lock never come free. */
 void writeCrashLog();

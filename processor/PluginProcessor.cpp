@@ -336,7 +336,7 @@ void ZentovaAudioProcessor::clearEchoLoop() noexcept
         modDelay[channel]->clearBuffer();
         feedbackFilter[channel]->clearState();
         stutterUnit[channel]->clearBuffer();
-        lastModDelayMs[channel] = std::numeric_limits<float>::quiet_NaN();   // a new rate gives new sample counts
+        lastModDelayMs[channel] = std::numeric_limits<float>::quiet_NaN();   // set the short lines' times afresh
     }
 
     // The samples carried from one sample to the next hold the old signal too;
@@ -410,8 +410,10 @@ void ZentovaAudioProcessor::processStereo (juce::AudioSampleBuffer& buffer, cons
     }
 }
 
-// The block runs in chunks cut at MIDI events, the only thing that moves a value
-// within a block (the smoothers' targets). For each chunk, what does not depend on
+// The block runs in chunks of at most aheadLength samples, cut at MIDI events, the
+// only thing within the block that moves the smoothers' targets (automation from
+// another thread mid-block is taken at the next chunk, as if it came a little
+// later). For each chunk, what does not depend on
 // the echo chain is worked out first (computeAhead); then the chain runs with the
 // units' running values and the carried samples in locals.
 //
@@ -634,8 +636,8 @@ void ZentovaAudioProcessor::runStereoChain (juce::AudioSampleBuffer& buffer, con
 // lines' delays of the next numAhead samples: none of them depends on the chain.
 void ZentovaAudioProcessor::computeAhead (int numAhead, AheadValues& ahead)
 {
-    // Constant over the chunk: only MIDI moves these within a block, and a chunk
-    // ends at each MIDI event.
+    // Taken once for the chunk: a chunk ends at each MIDI event, the block's only
+    // source of changes to them.
     const float floorTarget = pluginParameters.getUnchecked (cutoffFloorIndex)->realValue.load (std::memory_order_relaxed);
     const float dryWetTarget = pluginParameters.getUnchecked (dryWetIndex)->normalisedValue.load (std::memory_order_relaxed);
 
@@ -1002,6 +1004,13 @@ public:
 
     ~PendingPresetLoader() override
     {
+        // A host may destroy the processor on another thread while a load runs on
+        // the message thread: wait for that load to end, and let none start after.
+        {
+            const juce::ScopedLock lock (loading);
+            stopping = true;
+        }
+
         pause();
     }
 
@@ -1022,10 +1031,15 @@ private:
 
     void timerCallback() override
     {
-        processor.loadPendingPresetFile();
+        const juce::ScopedLock lock (loading);
+
+        if (! stopping)
+            processor.loadPendingPresetFile();
     }
 
     ZentovaAudioProcessor& processor;
+    juce::CriticalSection loading;
+    bool stopping = false;
 
     JUCE_DECLARE_NON_COPYABLE (PendingPresetLoader)
 };
