@@ -605,7 +605,7 @@ void ZentovaAudioProcessor::runStereoChain (juce::AudioSampleBuffer& buffer, con
         filters.put (filter0, filter1);
 
         for (int i = start; i < end; ++i)
-            advanceScope (buffer, i);
+            advanceScope (left[i], right[i]);
 
         start = end;
     }
@@ -736,7 +736,7 @@ void ZentovaAudioProcessor::processMono (juce::AudioSampleBuffer& buffer, const 
         feedbackFilter.getUnchecked (0)->process (&loopSample[0]);
         loopSample[0] = (float) feedbackFilter.getUnchecked (0)->low;
         buffer.setSample (0, i, runLoopBack (0));
-        advanceScope (buffer, i);
+        advanceScope (buffer.getSample (0, i), buffer.getNumChannels() > 1 ? buffer.getSample (1, i) : 0.0f);
     }
 }
 
@@ -825,17 +825,6 @@ float ZentovaAudioProcessor::updateOutputGainTarget() noexcept
     }
 
     return outputGainTarget;
-}
-
-void ZentovaAudioProcessor::advanceScope (const juce::AudioSampleBuffer& buffer, int i) noexcept
-{
-    if (scopeSampleCounter == 0)
-    {
-        const float right = buffer.getNumChannels() > 1 ? buffer.getSample (1, i) : 0.0f;
-        pushScopeValue ((buffer.getSample (0, i) + right) * 0.5f);
-    }
-
-    scopeSampleCounter = scopeSampleCounter > 30 ? 0 : scopeSampleCounter + 1;
 }
 
 void ZentovaAudioProcessor::pushScopeValue (float value) noexcept

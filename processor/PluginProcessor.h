@@ -242,7 +242,17 @@ private:
     float runLoopBack (int channel);
     void stepSmoothers();
     float updateOutputGainTarget() noexcept;
-    void advanceScope (const juce::AudioSampleBuffer&, int sampleIndex) noexcept;
+
+    /** Every 32nd output sample, counted across blocks, the mean of the two
+        channels goes into the scope history. */
+    forcedinline void advanceScope (float left, float right) noexcept
+    {
+        if (scopeSampleCounter == 0)
+            pushScopeValue ((left + right) * 0.5f);
+
+        scopeSampleCounter = scopeSampleCounter > 30 ? 0 : scopeSampleCounter + 1;
+    }
+
     void handleMidiAt (const juce::MidiBuffer&, int samplePosition);
     void handleMidiMessage (const juce::uint8* data, int numBytes);
     void handleControllerChange (int controllerNumber, int value);
