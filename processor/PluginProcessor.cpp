@@ -65,6 +65,14 @@ namespace
 
     int truncated (float value) noexcept    { return (int) value; }
 
+    // The entry of a list of size presets that a preset index asks for, -1 for none:
+    // a program number beyond the list picks the last preset.
+    int listEntryFor (int index, int size) noexcept
+    {
+        const int entry = index >= size ? size - 1 : index;
+        return juce::isPositiveAndBelow (entry, size) ? entry : -1;
+    }
+
     // What JUCE's PropertiesFile will read without tripping over its input: XML
     // that its parser reads safely, or its binary forms (plain or GZIP) whose key and value
     // texts are well-formed UTF-8.
@@ -465,6 +473,13 @@ void ZentovaAudioProcessor::runStereoChain (juce::AudioSampleBuffer& buffer, con
 
     AheadValues ahead;
 
+    // What the stutter makes of a main-line sample: the filter's input.
+    const auto loopInput = [stutterMix, delayMix] (auto& stutter, float delayed)
+    {
+        const float stuttered = stutter.process (delayed);
+        return stutterMix * stuttered + delayMix * delayed;
+    };
+
     for (int start = 0; start < numSamples;)
     {
         // Events before start are skipped and those at start handled, so the next
@@ -497,8 +512,7 @@ void ZentovaAudioProcessor::runStereoChain (juce::AudioSampleBuffer& buffer, con
             {
                 input0 = left[i] + offset;
                 delayed0 = main0.process (input0, feedback0);
-                const float stuttered0 = stutter0.process (delayed0);
-                filterInput0 = stutterMix * stuttered0 + delayMix * delayed0;
+                filterInput0 = loopInput (stutter0, delayed0);
             }
 
             // Channel 0's filter of this sample, with channel 1's of the last one.
@@ -525,14 +539,12 @@ void ZentovaAudioProcessor::runStereoChain (juce::AudioSampleBuffer& buffer, con
             if constexpr (readAhead)
             {
                 delayed1 = main1.readAhead (slot1);
-                const float stuttered1 = stutter1.process (delayed1);
-                filter1Input = stutterMix * stuttered1 + delayMix * delayed1;
+                filter1Input = loopInput (stutter1, delayed1);
 
                 if (readNext0)
                 {
                     nextDelayed0 = main0.readAhead (nextSlot0);
-                    const float nextStuttered0 = stutter0.process (nextDelayed0);
-                    nextFilterInput0 = stutterMix * nextStuttered0 + delayMix * nextDelayed0;
+                    nextFilterInput0 = loopInput (stutter0, nextDelayed0);
                 }
             }
 
@@ -564,8 +576,7 @@ void ZentovaAudioProcessor::runStereoChain (juce::AudioSampleBuffer& buffer, con
             else
             {
                 delayed1 = main1.process (input1, feedback1);
-                const float stuttered1 = stutter1.process (delayed1);
-                filter1Input = stutterMix * stuttered1 + delayMix * delayed1;
+                filter1Input = loopInput (stutter1, delayed1);
             }
 
             filter1Coefficient = ahead.filterCoefficient[1][j];
@@ -927,9 +938,7 @@ int ZentovaAudioProcessor::presetListEntryFor (int index) const
 {
     return presetManager.presetNames.read ([index] (const juce::StringArray& names)
     {
-        // A program number beyond the list picks the last preset.
-        const int entry = index >= names.size() ? names.size() - 1 : index;
-        return juce::isPositiveAndBelow (entry, names.size()) ? entry : -1;
+        return listEntryFor (index, names.size());
     });
 }
 
@@ -937,8 +946,8 @@ juce::String ZentovaAudioProcessor::presetPathForIndex (int index) const
 {
     return presetManager.presetPaths.read ([index] (const juce::StringArray& paths)
     {
-        const int entry = index >= paths.size() ? paths.size() - 1 : index;
-        return juce::isPositiveAndBelow (entry, paths.size()) ? paths.getReference (entry) : juce::String();
+        const int entry = listEntryFor (index, paths.size());
+        return entry >= 0 ? paths.getReference (entry) : juce::String();
     });
 }
 

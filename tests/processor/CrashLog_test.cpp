@@ -299,6 +299,18 @@ namespace
         EXPECT_EQ (i, lines.size()) << "lines after the last report";
     }
 
+    // The log begins with what was kept of the old one, then holds exactly one new
+    // report, and no temporary file of the trimming is left beside it.
+    void expectOneReportAfter (const testing::TemporaryHome& home, const std::string& kept)
+    {
+        const auto log = readLog (home.crashLogFile());
+        ASSERT_GE (log.size(), kept.size());
+        EXPECT_TRUE (log.compare (0, kept.size(), kept) == 0) << "the log does not begin with the kept part of the old one";
+        expectReports (log.substr (kept.size()), 1);
+        EXPECT_EQ (home.crashLogFile().getParentDirectory().getNumberOfChildFiles (juce::File::findFilesAndDirectories), 1)
+            << "a temporary file left beside the log";
+    }
+
     /** A log of exactly size bytes: numbered 100-byte lines, each ending in CR LF. */
     std::string makeOldLog (size_t size)
     {
@@ -395,12 +407,7 @@ TEST (CrashLog, ALongLogIsTrimmedToItsTailBeforeTheReport)
                                           : oldLog;
         ASSERT_LE (kept.size(), limit);
 
-        const auto log = readLog (home.crashLogFile());
-        ASSERT_GE (log.size(), kept.size());
-        EXPECT_TRUE (log.compare (0, kept.size(), kept) == 0) << "the log does not begin with the kept part of the old one";
-        expectReports (log.substr (kept.size()), 1);
-        EXPECT_EQ (home.crashLogFile().getParentDirectory().getNumberOfChildFiles (juce::File::findFilesAndDirectories), 1)
-            << "a temporary file left beside the log";
+        expectOneReportAfter (home, kept);
     }
 }
 
@@ -419,12 +426,7 @@ TEST (CrashLog, ALogWhoseTailHoldsNoLineBreakIsLeftWhole)
 
         ASSERT_NO_FATAL_FAILURE (crashChild (SIGSEGV));
 
-        const auto log = readLog (home.crashLogFile());
-        ASSERT_GE (log.size(), oldLog.size());
-        EXPECT_TRUE (log.compare (0, oldLog.size(), oldLog) == 0) << "the old log was changed";
-        expectReports (log.substr (oldLog.size()), 1);
-        EXPECT_EQ (home.crashLogFile().getParentDirectory().getNumberOfChildFiles (juce::File::findFilesAndDirectories), 1)
-            << "a temporary file left beside the log";
+        expectOneReportAfter (home, oldLog);
     }
 }
 
