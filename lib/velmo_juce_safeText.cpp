@@ -224,4 +224,47 @@ std::unique_ptr<juce::XmlElement> parseXmlFile (const juce::File& file)
     return parseXmlText (bytes + markLength, size - markLength);
 }
 
+bool isReadablePropertiesFile (const juce::File& file)
+{
+    constexpr juce::int64 largestSensibleFile = 1 << 20;
+    juce::MemoryBlock content;
+
+    if (file.getSize() > largestSensibleFile || ! file.loadFileAsData (content))
+        return false;
+
+    const auto* bytes = static_cast<const uint8_t*> (content.getData());
+    const auto magic = content.getSize() >= 4 ? juce::ByteOrder::littleEndianInt (bytes) : 0u;
+
+    if (magic == juce::ByteOrder::makeInt ('C', 'P', 'R', 'P'))
+    {
+        juce::MemoryInputStream compressed (bytes + 4, content.getSize() - 4, false);
+        juce::GZIPDecompressorInputStream gzip (compressed);
+        juce::MemoryBlock plain ("PROP", 4);
+        {
+            juce::MemoryOutputStream out (plain, true);
+            out.writeFromInputStream (gzip, largestSensibleFile);
+        }
+        content = std::move (plain);
+        bytes = static_cast<const uint8_t*> (content.getData());
+    }
+    else if (magic != juce::ByteOrder::makeInt ('P', 'R', 'O', 'P'))
+    {
+        return isSafeXmlText (static_cast<const char*> (content.getData()), content.getSize());
+    }
+
+    // Binary: a value count, then zero-terminated key and value texts.
+    for (size_t start = juce::jmin ((size_t) 8, content.getSize()); start < content.getSize();)
+    {
+        const auto* zero = static_cast<const uint8_t*> (std::memchr (bytes + start, 0, content.getSize() - start));
+        const size_t end = zero != nullptr ? (size_t) (zero - bytes) : content.getSize();
+
+        if (! isValidUtf8 (bytes + start, end - start))
+            return false;
+
+        start = end + 1;
+    }
+
+    return true;
+}
+
 } // namespace velmoLib

@@ -28,4 +28,10 @@ std::unique_ptr<juce::XmlElement> parseXmlText (const void* data, size_t numByte
     large or holds a lone surrogate). */
 std::unique_ptr<juce::XmlElement> parseXmlFile (const juce::File& file);
 
+/** True when JUCE's PropertiesFile can read the file without tripping over its
+    input: XML that passes isSafeXmlText, or one of its binary forms (plain or
+    GZIP-compressed) whose key and value texts are well-formed UTF-8, in a file of
+    at most 1 MB. */
+bool isReadablePropertiesFile (const juce::File& file);
+
 } // namespace velmoLib

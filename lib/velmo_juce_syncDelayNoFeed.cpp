@@ -37,10 +37,7 @@ void SyncDelayNoFeed::setGlideSamples (int samples) noexcept
 {
     glideCount = samples;
 
-    if (glideCount != 0)
-        glideStep = (targetDelay - currentDelay) / static_cast<float> (glideCount);
-    else
-        currentDelay = targetDelay;
+    startGlide();
 }
 
 void SyncDelayNoFeed::setFeedback (float value) noexcept
@@ -76,10 +73,7 @@ void SyncDelayNoFeed::setSampleRate (double rate)
 
     glideCount = static_cast<std::int32_t> (static_cast<float> (glideCount) * ratio);
 
-    if (glideCount != 0)
-        glideStep = (targetDelay - currentDelay) / static_cast<float> (glideCount);
-    else
-        currentDelay = targetDelay;
+    startGlide();
 }
 
 void SyncDelayNoFeed::clearBuffer() noexcept

@@ -154,10 +154,7 @@ public:
         }
         // NaN or infinity: halving would never end, so the previous target stays.
 
-        if (glideCount != 0)
-            glideStep = (targetDelay - currentDelay) / static_cast<float> (glideCount);
-        else
-            currentDelay = targetDelay;
+        startGlide();
     }
 
     /** Glide length in samples; 0 makes every new delay take effect at once. */
@@ -189,6 +186,17 @@ public:
     float currentDelay = 441.0f;
     float glideStep = 0.0f;
     std::int32_t glideCount = 0;
+
+private:
+    /** Heads from the current delay toward the target over glideCount samples,
+        or jumps there when there is no glide. */
+    void startGlide() noexcept
+    {
+        if (glideCount != 0)
+            glideStep = (targetDelay - currentDelay) / static_cast<float> (glideCount);
+        else
+            currentDelay = targetDelay;
+    }
 };
 
 } // namespace velmoLib

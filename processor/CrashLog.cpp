@@ -1,5 +1,6 @@
 #include "CrashLog.h"
 
+#include "lib/velmo_juce_homeFolders.h"
 #include "processor/CrashLogClock.h"
 #include "processor/PlatformInfo.h"
 #include "processor/PluginProcessor.h"
@@ -74,8 +75,7 @@ namespace
         ReportTexts texts (CrashLogClock (now - now % clockPeriod, clockDays));
 
         // Under the home folder on every platform, where macOS keeps user logs.
-        const auto logFile = juce::File::getSpecialLocation (juce::File::userHomeDirectory)
-                                 .getChildFile ("Library/Logs/Pendrawquiller/CorvanteelLog.txt");
+        const auto logFile = velmoLib::userLibraryFile ("Logs/Pendrawquiller/CorvanteelLog.txt");
 
         texts.logFile = logFile.getFullPathName().toStdString();
         texts.temporaryFileStem = logFile.getSiblingFile (logFile.getFileNameWithoutExtension() + "_temp").getFullPathName().toStdString();

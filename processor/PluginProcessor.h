@@ -202,6 +202,15 @@ private:
     void createParameters();
     void createSignalUnits();
 
+    /** The parameters that are on/off switches. */
+    static bool isSwitchIndex (int index) noexcept
+    {
+        return index == syncIndex || index == pingOutIndex || index == stutterReverseIndex;
+    }
+
+    /** A stepped parameter's step, as its real value holds it. */
+    static int truncated (float value) noexcept    { return (int) value; }
+
     /** Every block of per-channel sample state, for allocating and clearing them alike. */
     std::array<juce::HeapBlock<float>*, 8> channelStates() noexcept
     {
@@ -237,10 +246,6 @@ private:
     template <bool portableFilters, bool readAhead>
     void runStereoChain (juce::AudioSampleBuffer&, const juce::MidiBuffer&, int numSamples);
     void computeAhead (int numAhead, AheadValues&);
-    void processMono (juce::AudioSampleBuffer&, const juce::MidiBuffer&, int numSamples);
-    void runLoopFront (int channel, float input, const juce::MidiBuffer&, int samplePosition);
-    float runLoopBack (int channel);
-    void stepSmoothers();
     float updateOutputGainTarget() noexcept;
 
     /** Every 32nd output sample, counted across blocks, the mean of the two

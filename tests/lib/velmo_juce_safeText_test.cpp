@@ -1,6 +1,7 @@
 #include "lib/velmo_juce_safeText.h"
 
 #include <gtest/gtest.h>
+#include <juce_data_structures/juce_data_structures.h>
 
 #include <string>
 
@@ -126,4 +127,86 @@ TEST (SafeText, Utf16FilesKeepEveryOtherGuard)
 
     // The high surrogate cut off at the very end of the file.
     EXPECT_EQ (parseFileHolding (utf16WithMark (u"<A/>", false) + "\x3c\xd8"), nullptr);
+}
+
+namespace
+{
+    bool isReadableWhenHolding (const juce::MemoryBlock& bytes)
+    {
+        const juce::TemporaryFile file;
+        return file.getFile().replaceWithData (bytes.getData(), bytes.getSize())
+            && velmoLib::isReadablePropertiesFile (file.getFile());
+    }
+
+    // JUCE's binary layout by hand, so that a key can hold bytes JUCE would never write.
+    juce::MemoryBlock binaryProperties (const std::string& key, bool compressed)
+    {
+        juce::MemoryBlock values;
+        {
+            juce::MemoryOutputStream out (values, false);
+            out.writeInt (1);
+            out.write (key.data(), key.size() + 1);
+            out.write ("74", 3);
+        }
+
+        juce::MemoryBlock file;
+        juce::MemoryOutputStream out (file, false);
+        out.writeInt ((int) juce::ByteOrder::makeInt (compressed ? 'C' : 'P', compressed ? 'P' : 'R',
+                                                      compressed ? 'R' : 'O', 'P'));
+        if (compressed)
+        {
+            juce::GZIPCompressorOutputStream zipped (out);
+            zipped.write (values.getData(), values.getSize());
+        }
+        else
+        {
+            out.write (values.getData(), values.getSize());
+        }
+
+        out.flush();
+        return file;
+    }
+} // namespace
+
+TEST (SafeText, PropertiesFilesInEveryFormJuceWrites)
+{
+    using Format = juce::PropertiesFile::StorageFormat;
+
+    for (auto format : { Format::storeAsXML, Format::storeAsBinary, Format::storeAsCompressedBinary })
+    {
+        SCOPED_TRACE ((int) format);
+        const juce::TemporaryFile file;
+        juce::PropertiesFile::Options options;
+        options.storageFormat = format;
+        {
+            juce::PropertiesFile properties (file.getFile(), options);
+            properties.setValue ("TimeCC", 74);
+            properties.setValue (juce::String::fromUTF8 ("Caf\xc3\xa9"), "\xe2\x82\xac");
+            ASSERT_TRUE (properties.save());
+        }
+
+        EXPECT_TRUE (velmoLib::isReadablePropertiesFile (file.getFile()));
+        EXPECT_EQ (juce::PropertiesFile (file.getFile(), options).getIntValue ("TimeCC"), 74);
+    }
+}
+
+TEST (SafeText, PropertiesFilesJucesReaderWouldTripOverAreRefused)
+{
+    for (bool compressed : { false, true })
+    {
+        SCOPED_TRACE (compressed);
+        EXPECT_TRUE (isReadableWhenHolding (binaryProperties ("TimeCC", compressed)));
+        EXPECT_FALSE (isReadableWhenHolding (binaryProperties ("Time\xc3", compressed)));     // cut-short UTF-8
+        EXPECT_FALSE (isReadableWhenHolding (binaryProperties ("Time\x80" "CC", compressed)));
+    }
+
+    const char unsafeXml[] = "<PROPERTIES><VALUE name=\"TimeCC\" val=\"&#X\"/></PROPERTIES>";
+    EXPECT_FALSE (isReadableWhenHolding (juce::MemoryBlock (unsafeXml, sizeof (unsafeXml) - 1)));
+
+    // Nothing a preferences file holds comes near a megabyte.
+    juce::MemoryBlock huge (((size_t) 1 << 20) + 1);
+    huge.fillWith ((juce::uint8) ' ');
+    EXPECT_FALSE (isReadableWhenHolding (huge));
+
+    EXPECT_FALSE (velmoLib::isReadablePropertiesFile (juce::File ("/nonexistent/Corvanteel.prefs")));
 }

@@ -1,0 +1,532 @@
+// The signal chain: preparation, the block and its settings, the sample loop.
+#include "PluginProcessor.h"
+
+#include <cmath>
+#include <type_traits>
+
+// The processor implements JUCE's index-based parameter interface, which JUCE
+// marks deprecated; hosts, sessions and presets rely on its indices.
+JUCE_BEGIN_IGNORE_WARNINGS_GCC_LIKE ("-Wdeprecated-declarations")
+
+//==============================================================================
+void ZentovaAudioProcessor::prepareToPlay (double sampleRate, int)
+{
+    // A rate that is no rate (NaN, infinite, zero or below) would poison the
+    // smoothers and everything that divides by currentSampleRate; such a call
+    // only clears, as a new preparation at the current rate does.
+    const bool usableRate = std::isfinite (sampleRate) && sampleRate > 0.0;
+
+    if (usableRate && ! (sampleRate == currentSampleRate))
+    {
+        currentSampleRate = sampleRate;
+
+        for (int channel = 0; channel < numChannels; ++channel)
+        {
+            mainDelay[channel]->setSampleRate (sampleRate);
+            modDelay[channel]->setSampleRate (sampleRate);
+            feedbackFilter[channel]->setSampleRate (sampleRate);
+            cutoffLfo[channel]->setSampleRate (sampleRate);
+            modulationLfo[channel]->setSampleRate (sampleRate);
+            stutterUnit[channel]->setSampleRate (sampleRate);
+        }
+
+        for (auto* smoother : parameterSmoothers)
+            smoother->setSampleRate (sampleRate);
+    }
+
+    clearEchoLoop();
+}
+
+void ZentovaAudioProcessor::clearEchoLoop() noexcept
+{
+    for (int channel = 0; channel < numChannels; ++channel)
+    {
+        mainDelay[channel]->clearBuffer();
+        modDelay[channel]->clearBuffer();
+        feedbackFilter[channel]->clearState();
+        stutterUnit[channel]->clearBuffer();
+        lastModDelayMs[channel] = std::numeric_limits<float>::quiet_NaN();   // set the short lines' times afresh
+    }
+
+    // The samples carried from one sample to the next hold the old signal too;
+    // left alone they would feed it back into the cleared loop.
+    for (auto* state : channelStates())
+        state->clear ((size_t) numChannels);
+}
+
+//==============================================================================
+void ZentovaAudioProcessor::processBlock (juce::AudioSampleBuffer& buffer, juce::MidiBuffer& midiMessages)
+{
+    const juce::ScopedNoDenormals noDenormals;
+
+    denormalOffset = -denormalOffset;
+
+    applyPresetIndexRequest();
+    applyClearRequest();
+    applyRandomize();
+    applyPanicRequest();
+    readTempo();
+
+    blockSettings = readBlockSettings();
+    applyUnitSettings (blockSettings);
+
+    const int numSamples = buffer.getNumSamples();
+    const int numInputs = juce::jmin (getTotalNumInputChannels(), buffer.getNumChannels(), (int) numChannels);
+
+    midiCursor = midiMessages.cbegin();
+    lastOutLevel = std::numeric_limits<float>::quiet_NaN();
+
+    // Only the stereo layout is offered, so every wrapper hands over two channels.
+    if (numInputs == numChannels)
+        processStereo (buffer, midiMessages, numSamples);
+
+    for (int channel = getTotalNumInputChannels(); channel < getTotalNumOutputChannels(); ++channel)
+        if (channel < buffer.getNumChannels())
+            buffer.clear (channel, 0, numSamples);
+
+    // Whatever is left in the buffer goes out to the host (LV2 writes it to its
+    // output port); the plug-in produces no MIDI, so nothing is left.
+    midiMessages.clear();
+}
+
+void ZentovaAudioProcessor::processStereo (juce::AudioSampleBuffer& buffer, const juce::MidiBuffer& midi, int numSamples)
+{
+    // The main lines' delays are set for the block; reading ahead is exact unless
+    // one of them is a few samples short.
+    const bool readAhead = ! plainChainOrder
+                           && mainDelay.getUnchecked (0)->readsClearOfWrites()
+                           && mainDelay.getUnchecked (1)->readsClearOfWrites();
+
+    // The SSE2 lanes take one pass count for both filters.
+    const bool portableFilters = portableFilterPair
+                                 || ! velmoLib::Svf::canRunAsVector (*feedbackFilter.getUnchecked (0),
+                                                                     *feedbackFilter.getUnchecked (1));
+
+    if (readAhead)
+    {
+        if (portableFilters)
+            runStereoChain<true, true> (buffer, midi, numSamples);
+        else
+            runStereoChain<false, true> (buffer, midi, numSamples);
+    }
+    else
+    {
+        if (portableFilters)
+            runStereoChain<true, false> (buffer, midi, numSamples);
+        else
+            runStereoChain<false, false> (buffer, midi, numSamples);
+    }
+}
+
+// The block runs in chunks of at most aheadLength samples, cut at MIDI events, the
+// only thing within the block that moves the smoothers' targets (automation from
+// another thread mid-block is taken at the next chunk, as if it came a little
+// later). For each chunk, what does not depend on
+// the echo chain is worked out first (computeAhead); then the chain runs with the
+// units' running values and the carried samples in locals.
+//
+// Channel 1's filter only feeds channel 0's cross-feed of the next sample, and
+// channel 0's filter never waits on it, so channel 1's filter of sample i runs
+// side by side with channel 0's filter of sample i + 1, across chunks too.
+//
+// The filters are one long chain of divisions and square roots. With readAhead,
+// the work that does not wait for them is placed right after them, so the
+// processor runs it in their shadow: channel 1's main-line read and stutter of
+// this sample and channel 0's of the next; each line's write of that sample
+// follows once the cross-feed is known. A read before its own sample's write is
+// exact while the delay keeps it clear of that slot (readsClearOfWrites).
+//
+// Either way, every value is computed from the same inputs as in the plain order
+// (channel 0 then 1, step by step).
+template <bool portableFilters, bool readAhead>
+void ZentovaAudioProcessor::runStereoChain (juce::AudioSampleBuffer& buffer, const juce::MidiBuffer& midi, int numSamples)
+{
+    float* const left = buffer.getWritePointer (0);
+    float* const right = buffer.getWritePointer (1);
+
+    const float offset = denormalOffset;
+    const bool pingOut = blockSettings.pingOut;
+    const float stutterMix = blockSettings.stutterMix;
+    const float delayMix = 1.0f - stutterMix;
+    const float crossFeed = 0.9f * blockSettings.modulationAmount;
+    const float loopKeep = 1.0f - crossFeed;
+
+    auto& filter0 = *feedbackFilter.getUnchecked (0);
+    auto& filter1 = *feedbackFilter.getUnchecked (1);
+    using FilterPair = std::conditional_t<portableFilters, velmoLib::Svf::PortablePair, velmoLib::Svf::FastPair>;
+
+    float input0 = channelInput[0], input1 = channelInput[1];
+    float output0 = channelOutput[0], output1 = channelOutput[1];
+    float wet0 = wetSum[0], wet1 = wetSum[1];
+    float loop0 = loopSample[0], loop1 = loopSample[1];
+    float feedback0 = feedbackInput[0], feedback1 = feedbackInput[1];
+    float modulated0 = modDelayOutput[0], modulated1 = modDelayOutput[1];
+
+    // Channel 0's main-line output and filter input of the coming sample, once read ahead.
+    bool channel0Ready = false;
+    float delayed0 = 0.0f, filterInput0 = 0.0f;
+
+    // Channel 1's filter input and coefficient, waiting for the next sample's pair.
+    bool filter1Waiting = false;
+    float filter1Input = 0.0f;
+    double filter1Coefficient = 0.0;
+
+    AheadValues ahead;
+
+    // What the stutter makes of a main-line sample: the filter's input.
+    const auto loopInput = [stutterMix, delayMix] (auto& stutter, float delayed)
+    {
+        const float stuttered = stutter.process (delayed);
+        return stutterMix * stuttered + delayMix * delayed;
+    };
+
+    for (int start = 0; start < numSamples;)
+    {
+        // Events before start are skipped and those at start handled, so the next
+        // one, if any, lies beyond start.
+        handleMidiAt (midi, start);
+
+        int end = juce::jmin (numSamples, start + aheadLength);
+        if (midiCursor != midi.cend())
+            end = juce::jmin (end, (*midiCursor).samplePosition);
+
+        const int count = end - start;
+        computeAhead (count, ahead);
+
+        auto main0 = mainDelay.getUnchecked (0)->running();
+        auto main1 = mainDelay.getUnchecked (1)->running();
+        auto short0 = modDelay.getUnchecked (0)->running();
+        auto short1 = modDelay.getUnchecked (1)->running();
+        auto stutter0 = stutterUnit.getUnchecked (0)->running();
+        auto stutter1 = stutterUnit.getUnchecked (1)->running();
+        auto filters = FilterPair::take (filter0, filter1);
+
+        for (int j = 0; j < count; ++j)
+        {
+            const int i = start + j;
+            const float dryWet = ahead.dryWet[j];
+            const float gain = ahead.outputGain[j];
+
+            // Channel 0 up to its filter, unless read ahead at the last sample.
+            if (! channel0Ready)
+            {
+                input0 = left[i] + offset;
+                delayed0 = main0.process (input0, feedback0);
+                filterInput0 = loopInput (stutter0, delayed0);
+            }
+
+            // Channel 0's filter of this sample, with channel 1's of the last one.
+            if (filter1Waiting)
+            {
+                filters.process (filterInput0, ahead.filterCoefficient[0][j], filter1Input, filter1Coefficient);
+            }
+            else
+            {
+                // The block's first sample: channel 0's filter alone, on the object.
+                filters.put (filter0, filter1);
+                const double chunkCoefficient = filter0.f;
+                filter0.f = ahead.filterCoefficient[0][j];
+                filter0.process (&filterInput0);
+                filter0.f = chunkCoefficient;
+                filters = FilterPair::take (filter0, filter1);
+            }
+
+            // In the filters' shadow: the main-line reads and stutters that do not wait for them.
+            std::int32_t slot1 = 0, nextSlot0 = 0;
+            float delayed1 = 0.0f, nextDelayed0 = 0.0f, nextFilterInput0 = 0.0f;
+            const bool readNext0 = readAhead && i + 1 < numSamples;
+
+            if constexpr (readAhead)
+            {
+                delayed1 = main1.readAhead (slot1);
+                filter1Input = loopInput (stutter1, delayed1);
+
+                if (readNext0)
+                {
+                    nextDelayed0 = main0.readAhead (nextSlot0);
+                    nextFilterInput0 = loopInput (stutter0, nextDelayed0);
+                }
+            }
+
+            if (filter1Waiting)
+                loop1 = (float) filters.secondLow();
+            loop0 = (float) filters.firstLow();
+
+            // Channel 0's short line carries channel 1's loop (the cross-feed).
+            short0.currentDelay = ahead.modDelaySamples[0][j];
+            modulated0 = short0.process (loop1, modulated0);
+            feedback1 = crossFeed * modulated0 + loopKeep * loop1;
+
+            wet0 = 0.0f;
+            if (pingOut)
+                wet0 += delayed0;
+            wet0 += crossFeed * modulated0;
+
+            // Clip before the gain: above 0 dB the output may exceed full scale.
+            output0 = juce::jlimit (-1.0f, 1.0f, dryWet * wet0 + (1.0f - dryWet) * input0) * gain;
+            left[i] = output0;
+
+            // Channel 1; its filter waits for the next sample's pair.
+            input1 = right[i] + offset;
+
+            if constexpr (readAhead)
+            {
+                main1.write (slot1, input1, feedback1);
+            }
+            else
+            {
+                delayed1 = main1.process (input1, feedback1);
+                filter1Input = loopInput (stutter1, delayed1);
+            }
+
+            filter1Coefficient = ahead.filterCoefficient[1][j];
+            filter1Waiting = true;
+
+            short1.currentDelay = ahead.modDelaySamples[1][j];
+            modulated1 = short1.process (loop0, modulated1);
+            feedback0 = crossFeed * modulated1 + loopKeep * loop0;
+
+            wet1 = 0.0f;
+            if (pingOut)
+                wet1 += delayed1;
+            wet1 += crossFeed * modulated1;
+
+            output1 = juce::jlimit (-1.0f, 1.0f, dryWet * wet1 + (1.0f - dryWet) * input1) * gain;
+            right[i] = output1;
+
+            // Channel 0's write of the next sample, now that its feedback is known.
+            if (readNext0)
+            {
+                input0 = left[i + 1] + offset;
+                main0.write (nextSlot0, input0, feedback0);
+                delayed0 = nextDelayed0;
+                filterInput0 = nextFilterInput0;
+            }
+
+            channel0Ready = readNext0;
+        }
+
+        mainDelay.getUnchecked (0)->resume (main0);
+        mainDelay.getUnchecked (1)->resume (main1);
+        modDelay.getUnchecked (0)->resume (short0);
+        modDelay.getUnchecked (1)->resume (short1);
+        stutterUnit.getUnchecked (0)->resume (stutter0);
+        stutterUnit.getUnchecked (1)->resume (stutter1);
+
+        filters.put (filter0, filter1);
+
+        for (int i = start; i < end; ++i)
+            advanceScope (left[i], right[i]);
+
+        start = end;
+    }
+
+    // The filters' coefficients are those of their last cutoffs (computeAhead), so
+    // channel 1's waiting filter has its own.
+    if (filter1Waiting)
+    {
+        filter1.process (&filter1Input);
+        loop1 = (float) filter1.low;
+    }
+
+    channelInput[0] = input0;
+    channelInput[1] = input1;
+    channelOutput[0] = output0;
+    channelOutput[1] = output1;
+    wetSum[0] = wet0;
+    wetSum[1] = wet1;
+    loopSample[0] = loop0;
+    loopSample[1] = loop1;
+    feedbackInput[0] = feedback0;
+    feedbackInput[1] = feedback1;
+    modDelayOutput[0] = modulated0;
+    modDelayOutput[1] = modulated1;
+}
+
+// The smoothers, the four LFOs, the filters' cutoffs and coefficients and the short
+// lines' delays of the next numAhead samples: none of them depends on the chain.
+void ZentovaAudioProcessor::computeAhead (int numAhead, AheadValues& ahead)
+{
+    // Taken once for the chunk: a chunk ends at each MIDI event, the block's only
+    // source of changes to them.
+    const float floorTarget = pluginParameters.getUnchecked (cutoffFloorIndex)->realValue.load (std::memory_order_relaxed);
+    const float dryWetTarget = pluginParameters.getUnchecked (dryWetIndex)->normalisedValue.load (std::memory_order_relaxed);
+
+    const float gainTarget = updateOutputGainTarget();
+    const float cutoffDepth = blockSettings.cutoffDepth * 3000.0f;
+
+    auto floorSmoother = *parameterSmoothers.getUnchecked (0);
+    auto gainSmoother = *parameterSmoothers.getUnchecked (1);
+    auto dryWetSmoother = *parameterSmoothers.getUnchecked (2);
+
+    auto cutoffOscillator0 = cutoffLfo.getUnchecked (0)->running();
+    auto cutoffOscillator1 = cutoffLfo.getUnchecked (1)->running();
+    auto modulationOscillator0 = modulationLfo.getUnchecked (0)->running();
+    auto modulationOscillator1 = modulationLfo.getUnchecked (1)->running();
+
+    // The smoothers and oscillators first, all in one loop so that their
+    // sample-to-sample chains overlap.
+    float cutoffHz[numChannels][aheadLength], modDelayMs[numChannels][aheadLength];
+    float cutoffLfo0 = 0.0f, cutoffLfo1 = 0.0f, modulationLfo0 = 0.0f, modulationLfo1 = 0.0f;
+
+    for (int i = 0; i < numAhead; ++i)
+    {
+        const float cutoffFloor = floorSmoother.process (floorTarget);
+        ahead.dryWet[i] = dryWetSmoother.process (dryWetTarget);
+        ahead.outputGain[i] = gainSmoother.process (gainTarget);
+
+        cutoffLfo0 = 0.5f * cutoffOscillator0.next() + 0.5f;
+        cutoffLfo1 = 0.5f * cutoffOscillator1.next() + 0.5f;
+        modulationLfo0 = 0.5f * modulationOscillator0.next() + 0.5f;
+        modulationLfo1 = 0.5f * modulationOscillator1.next() + 0.5f;
+
+        cutoffHz[0][i] = cutoffDepth * cutoffLfo0 + cutoffFloor;
+        cutoffHz[1][i] = cutoffDepth * cutoffLfo1 + cutoffFloor;
+        modDelayMs[0][i] = 10.0f + 20.0f * modulationLfo0;
+        modDelayMs[1][i] = 10.0f + 20.0f * modulationLfo1;
+    }
+
+    cutoffLfoValue[0] = cutoffLfo0;
+    cutoffLfoValue[1] = cutoffLfo1;
+    modulationLfoValue[0] = modulationLfo0;
+    modulationLfoValue[1] = modulationLfo1;
+
+    cutoffLfo.getUnchecked (0)->resume (cutoffOscillator0);
+    cutoffLfo.getUnchecked (1)->resume (cutoffOscillator1);
+    modulationLfo.getUnchecked (0)->resume (modulationOscillator0);
+    modulationLfo.getUnchecked (1)->resume (modulationOscillator1);
+
+    // The values the chain's own units take from them.
+    for (int c = 0; c < numChannels; ++c)
+    {
+        auto& filter = *feedbackFilter.getUnchecked (c);
+        auto& shortLine = *modDelay.getUnchecked (c);
+        float lastMs = lastModDelayMs[c];
+
+        // The stepped LFO repeats its value for many samples, and the smoothed floor
+        // settles. Setting the cutoff the last call set changes nothing (only the
+        // chunk's first call can pick up a new resonance), and neither does setting
+        // the same time on a line without glide. Without glide, too, a sample's delay
+        // is the one set for it.
+        filter.setCutoff (cutoffHz[c][0]);
+        float lastHz = cutoffHz[c][0];
+
+        for (int i = 0; i < numAhead; ++i)
+        {
+            if (! (cutoffHz[c][i] == lastHz))
+            {
+                filter.setCutoff (cutoffHz[c][i]);
+                lastHz = cutoffHz[c][i];
+            }
+            ahead.filterCoefficient[c][i] = filter.f;
+
+            if (! (modDelayMs[c][i] == lastMs))
+            {
+                shortLine.setDelayMs (modDelayMs[c][i]);
+                lastMs = modDelayMs[c][i];
+            }
+            ahead.modDelaySamples[c][i] = shortLine.currentDelay;
+        }
+
+        lastModDelayMs[c] = lastMs;
+    }
+
+    *parameterSmoothers.getUnchecked (0) = floorSmoother;
+    *parameterSmoothers.getUnchecked (1) = gainSmoother;
+    *parameterSmoothers.getUnchecked (2) = dryWetSmoother;
+    smoothedCutoffFloor = floorSmoother.state;
+    smoothedOutputGain = gainSmoother.state;
+    smoothedDryWet = dryWetSmoother.state;
+}
+
+float ZentovaAudioProcessor::updateOutputGainTarget() noexcept
+{
+    // 10^(level / 20) only changes when the level does; caching it is exact.
+    const float level = pluginParameters.getUnchecked (outLevelIndex)->realValue.load (std::memory_order_relaxed);
+    if (! (level == lastOutLevel))
+    {
+        lastOutLevel = level;
+        outputGainTarget = level <= -100.0f ? 0.0f : std::pow (10.0f, 0.05f * level);
+    }
+
+    return outputGainTarget;
+}
+
+void ZentovaAudioProcessor::pushScopeValue (float value) noexcept
+{
+    for (int k = scopeHistorySize - 1; k > 0; --k)
+        scopeHistory[(size_t) k].store (scopeHistory[(size_t) k - 1].load (std::memory_order_relaxed), std::memory_order_relaxed);
+
+    scopeHistory[0].store (value, std::memory_order_relaxed);
+}
+
+void ZentovaAudioProcessor::readTempo()
+{
+    currentBpm = 120.0f;
+
+    if (auto* head = getPlayHead())
+        if (const auto position = head->getPosition())
+            if (const auto bpm = position->getBpm())
+                if (*bpm > 0.0)
+                    currentBpm = (float) *bpm;
+}
+
+ZentovaAudioProcessor::BlockSettings ZentovaAudioProcessor::readBlockSettings() const
+{
+    auto real = [this] (int index) { return pluginParameters.getUnchecked (index)->realValue.load (std::memory_order_relaxed); };
+    auto norm = [this] (int index) { return pluginParameters.getUnchecked (index)->normalisedValue.load (std::memory_order_relaxed); };
+
+    BlockSettings s;
+    s.freeDelayMs = real (timeIndex);
+    s.sync = truncated (real (syncIndex)) != 0;
+    s.division = (float) truncated (real (divisionIndex));
+    s.feedback = norm (feedbackIndex);
+    s.pingOut = truncated (real (pingOutIndex)) != 0;
+    s.cutoffDepth = norm (cutoffModDepthIndex);
+    s.cutoffLfoRate = real (cutoffModRateIndex);
+    s.resonance = 1.9f * norm (resonanceIndex);
+
+    const int rateMode = truncated (real (rateModeIndex));
+    s.modulationRate = real (modulationRateIndex) * (rateMode == 0 ? 1.0f : (rateMode == 1 ? 0.1f : 10.0f));
+
+    s.modulationAmount = norm (modulationAmountIndex);
+    s.separation = 1.0f + norm (stereoSeparationIndex);
+    s.stutterProportion = norm (stutterProportionIndex);
+    s.stutterSpeed = 4.0f * norm (stutterSpeedIndex);
+    if (truncated (real (stutterReverseIndex)) != 0)
+        s.stutterSpeed = -s.stutterSpeed;
+    s.stutterMix = norm (stutterMixIndex);
+    return s;
+}
+
+void ZentovaAudioProcessor::applyUnitSettings (const BlockSettings& s)
+{
+    const float delayMs = s.sync ? (60000.0f / currentBpm) * 4.0f / s.division : s.freeDelayMs;
+    mainDelay[0]->setDelayMs (delayMs);
+    const float left = mainDelay[0]->targetDelay;
+
+    mainDelay[1]->setDelaySamples (left * s.separation);
+
+    const float stutterLength = (0.5f + 0.5f * s.stutterProportion) * left;
+
+    mainDelay[0]->setGlideSamples ((int) (2.0f * left));
+    mainDelay[1]->setGlideSamples ((int) (2.0f * left * s.separation));
+
+    stutterUnit[0]->setLoopLength ((int) stutterLength);
+    stutterUnit[1]->setLoopLength ((int) (s.separation * stutterLength));
+
+    const int repeats = (int) ((1.0f - s.stutterProportion) * 15.0f + 1.0f);
+
+    for (int channel = 0; channel < numChannels; ++channel)
+    {
+        mainDelay[channel]->setFeedback (s.feedback);
+        modDelay[channel]->setFeedback (0.1f * s.modulationAmount);
+        cutoffLfo[channel]->setFrequency (s.cutoffLfoRate);
+        modulationLfo[channel]->setFrequency (s.modulationRate);
+        feedbackFilter[channel]->setResonance (s.resonance);
+        stutterUnit[channel]->setRepeats (repeats);
+        stutterUnit[channel]->setSpeed (s.stutterSpeed);
+    }
+}
+
+JUCE_END_IGNORE_WARNINGS_GCC_LIKE
