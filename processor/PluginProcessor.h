@@ -220,6 +220,9 @@ private:
     void readPreferences();
     void writePreferences();
 
+    /** The requests raised since the last block, in their fixed order: a preset
+        index, CLEAR, Randomize, PANIC. */
+    void applyPendingRequests();
     void applyPresetIndexRequest();
     int presetListEntryFor (int index) const;
     void applyClearRequest();

@@ -61,10 +61,7 @@ void ZentovaAudioProcessor::processBlock (juce::AudioSampleBuffer& buffer, juce:
 
     denormalOffset = -denormalOffset;
 
-    applyPresetIndexRequest();
-    applyClearRequest();
-    applyRandomize();
-    applyPanicRequest();
+    applyPendingRequests();
     readTempo();
 
     blockSettings = readBlockSettings();
@@ -173,23 +170,49 @@ void ZentovaAudioProcessor::runStereoChain (juce::AudioSampleBuffer& buffer, con
 
     AheadValues ahead;
 
-    // What the stutter makes of a main-line sample: the filter's input.
-    const auto loopInput = [stutterMix, delayMix] (auto& stutter, float delayed)
+    // The named steps of one channel's chain, in signal order.
+
+    // The stutter and its mix with the main line: the filter's input.
+    const auto stutterStep = [stutterMix, delayMix] (auto& stutter, float delayed)
     {
         const float stuttered = stutter.process (delayed);
         return stutterMix * stuttered + delayMix * delayed;
     };
 
+    // The cross-feed: a channel's short line carries the other channel's filtered
+    // loop, and the mix of the two feeds back into the other channel's main line.
+    const auto crossFeedStep = [crossFeed, loopKeep] (auto& shortLine, float delaySamples, float otherLoop,
+                                                      float& modulated, float& otherFeedback)
+    {
+        shortLine.currentDelay = delaySamples;
+        modulated = shortLine.process (otherLoop, modulated);
+        otherFeedback = crossFeed * modulated + loopKeep * otherLoop;
+    };
+
+    // The wet sum, the dry/wet mix and the output level. Clip before the gain:
+    // above 0 dB the output may exceed full scale.
+    const auto outputStep = [pingOut, crossFeed] (float delayed, float modulated, float input,
+                                                  float dryWet, float gain, float& wet)
+    {
+        wet = 0.0f;
+        if (pingOut)
+            wet += delayed;
+        wet += crossFeed * modulated;
+
+        return juce::jlimit (-1.0f, 1.0f, dryWet * wet + (1.0f - dryWet) * input) * gain;
+    };
+
     for (int start = 0; start < numSamples;)
     {
-        // Events before start are skipped and those at start handled, so the next
-        // one, if any, lies beyond start.
+        // MIDI at its sample. Events before start are skipped and those at start
+        // handled, so the next one, if any, lies beyond start and ends the chunk.
         handleMidiAt (midi, start);
 
         int end = juce::jmin (numSamples, start + aheadLength);
         if (midiCursor != midi.cend())
             end = juce::jmin (end, (*midiCursor).samplePosition);
 
+        // The smoothers and LFOs of the chunk, and what the chain takes from them.
         const int count = end - start;
         computeAhead (count, ahead);
 
@@ -212,7 +235,7 @@ void ZentovaAudioProcessor::runStereoChain (juce::AudioSampleBuffer& buffer, con
             {
                 input0 = left[i] + offset;
                 delayed0 = main0.process (input0, feedback0);
-                filterInput0 = loopInput (stutter0, delayed0);
+                filterInput0 = stutterStep (stutter0, delayed0);
             }
 
             // Channel 0's filter of this sample, with channel 1's of the last one.
@@ -239,12 +262,12 @@ void ZentovaAudioProcessor::runStereoChain (juce::AudioSampleBuffer& buffer, con
             if constexpr (readAhead)
             {
                 delayed1 = main1.readAhead (slot1);
-                filter1Input = loopInput (stutter1, delayed1);
+                filter1Input = stutterStep (stutter1, delayed1);
 
                 if (readNext0)
                 {
                     nextDelayed0 = main0.readAhead (nextSlot0);
-                    nextFilterInput0 = loopInput (stutter0, nextDelayed0);
+                    nextFilterInput0 = stutterStep (stutter0, nextDelayed0);
                 }
             }
 
@@ -252,18 +275,9 @@ void ZentovaAudioProcessor::runStereoChain (juce::AudioSampleBuffer& buffer, con
                 loop1 = (float) filters.secondLow();
             loop0 = (float) filters.firstLow();
 
-            // Channel 0's short line carries channel 1's loop (the cross-feed).
-            short0.currentDelay = ahead.modDelaySamples[0][j];
-            modulated0 = short0.process (loop1, modulated0);
-            feedback1 = crossFeed * modulated0 + loopKeep * loop1;
-
-            wet0 = 0.0f;
-            if (pingOut)
-                wet0 += delayed0;
-            wet0 += crossFeed * modulated0;
-
-            // Clip before the gain: above 0 dB the output may exceed full scale.
-            output0 = juce::jlimit (-1.0f, 1.0f, dryWet * wet0 + (1.0f - dryWet) * input0) * gain;
+            // Channel 0 after its filter.
+            crossFeedStep (short0, ahead.modDelaySamples[0][j], loop1, modulated0, feedback1);
+            output0 = outputStep (delayed0, modulated0, input0, dryWet, gain, wet0);
             left[i] = output0;
 
             // Channel 1; its filter waits for the next sample's pair.
@@ -276,22 +290,14 @@ void ZentovaAudioProcessor::runStereoChain (juce::AudioSampleBuffer& buffer, con
             else
             {
                 delayed1 = main1.process (input1, feedback1);
-                filter1Input = loopInput (stutter1, delayed1);
+                filter1Input = stutterStep (stutter1, delayed1);
             }
 
             filter1Coefficient = ahead.filterCoefficient[1][j];
             filter1Waiting = true;
 
-            short1.currentDelay = ahead.modDelaySamples[1][j];
-            modulated1 = short1.process (loop0, modulated1);
-            feedback0 = crossFeed * modulated1 + loopKeep * loop0;
-
-            wet1 = 0.0f;
-            if (pingOut)
-                wet1 += delayed1;
-            wet1 += crossFeed * modulated1;
-
-            output1 = juce::jlimit (-1.0f, 1.0f, dryWet * wet1 + (1.0f - dryWet) * input1) * gain;
+            crossFeedStep (short1, ahead.modDelaySamples[1][j], loop0, modulated1, feedback0);
+            output1 = outputStep (delayed1, modulated1, input1, dryWet, gain, wet1);
             right[i] = output1;
 
             // Channel 0's write of the next sample, now that its feedback is known.

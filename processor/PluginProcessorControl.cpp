@@ -22,6 +22,14 @@ namespace
 }
 
 //==============================================================================
+void ZentovaAudioProcessor::applyPendingRequests()
+{
+    applyPresetIndexRequest();
+    applyClearRequest();
+    applyRandomize();
+    applyPanicRequest();
+}
+
 void ZentovaAudioProcessor::applyPresetIndexRequest()
 {
     // The flag is taken first: a request raised while this one is served (a program
