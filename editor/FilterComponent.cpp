@@ -37,11 +37,8 @@ void FilterComponent::paint (juce::Graphics& g)
 {
     ParameterSection::paint (g);
 
-    // Connector from the FLOOR knob towards the LFO knobs that sweep it.
-    g.setColour (juce::Colour (Palette::grey));
-    g.fillRect (75, 55, 30, 1);
-    g.setColour (juce::Colour (Palette::grey));
-    g.fillEllipse (70.0f, 52.0f, 6.0f, 6.0f);
+    // From the FLOOR knob towards the LFO knobs that sweep it.
+    sectionControls::paintConnector (g, { { 75, 55, 30, 1 } }, { { 70.0f, 52.0f, 6.0f, 6.0f } });
 }
 
 void FilterComponent::resized()

@@ -58,15 +58,9 @@ void ModulationComponent::paint (juce::Graphics& g)
 {
     ParameterSection::paint (g);
 
-    // Connector from the RATE knob down to the box that sets its range.
-    g.setColour (juce::Colour (Palette::grey));
-    g.fillRect (124, 55, 1, 45);
-    g.setColour (juce::Colour (Palette::grey));
-    g.fillRect (70, 55, 55, 1);
-    g.setColour (juce::Colour (Palette::grey));
-    g.fillEllipse (70.0f, 52.0f, 6.0f, 6.0f);
-    g.setColour (juce::Colour (Palette::grey));
-    g.fillEllipse (121.0f, 100.0f, 6.0f, 6.0f);
+    // From the RATE knob down to the box that sets its range.
+    sectionControls::paintConnector (g, { { 124, 55, 1, 45 }, { 70, 55, 55, 1 } },
+                                     { { 70.0f, 52.0f, 6.0f, 6.0f }, { 121.0f, 100.0f, 6.0f, 6.0f } });
 }
 
 void ModulationComponent::resized()

@@ -2,6 +2,7 @@
 
 #include <juce_gui_basics/juce_gui_basics.h>
 
+#include <initializer_list>
 #include <memory>
 
 class ZentovaAudioProcessor;
@@ -62,6 +63,10 @@ void finishToggle (juce::Button&);
 
 /** The half-transparent bar with the section's title and the line under it. */
 void paintTitleBar (juce::Graphics&, const juce::String& title);
+
+/** A grey connector between controls that belong together: its lines, then its dots. */
+void paintConnector (juce::Graphics&, std::initializer_list<juce::Rectangle<int>> lines,
+                     std::initializer_list<juce::Rectangle<float>> dots);
 
 //==============================================================================
 // The parameter protocol: what a user's gesture on a control tells the host.
