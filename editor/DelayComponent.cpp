@@ -15,7 +15,7 @@ const sectionControls::ToggleRow<S> toggles[] {
     { &S::pingOutButton, "ping out button", "PING->O", { 175, 110, 60, 20 }, P::pingOutIndex },
 };
 
-// TIME's index here is its unsynced one; drivenIndex() swaps in Division while Sync is on.
+// TIME's index here is its unsynced one; knobParameter() swaps in Division while Sync is on.
 const sectionControls::KnobRow<S> knobs[] {
     { &S::timeSlider, &S::timeLabel, "TIME", { 25, 35, 40, 40 },  { 25, 85, 40, 12 },  P::timeIndex,             Palette::blue },
     { &S::feedSlider, &S::feedLabel, "FEED", { 105, 35, 40, 40 }, { 105, 85, 40, 12 }, P::feedbackIndex,         Palette::blue },
@@ -34,30 +34,19 @@ int timeIndexFor (ZentovaAudioProcessor& processor)
 } // namespace
 
 DelayComponent::DelayComponent()
+    : ParameterSection ("DELAY")
 {
     sectionControls::createToggles (*this, toggles);
     sectionControls::createKnobs (*this, knobs);
 
     setSize (ZentovaLook::Layout::sectionWidth, ZentovaLook::Layout::sectionHeight);
     sectionControls::finishToggles (*this, toggles);
-    firstUpdate = true;
 }
 
 DelayComponent::~DelayComponent()
 {
-    syncButton = nullptr;
-    pingOutButton = nullptr;
-    timeSlider = nullptr;
-    timeLabel = nullptr;
-    feedSlider = nullptr;
-    feedLabel = nullptr;
-    sepSlider = nullptr;
-    sepLabel = nullptr;
-}
-
-void DelayComponent::paint (juce::Graphics& g)
-{
-    sectionControls::paintTitleBar (g, "DELAY");
+    sectionControls::destroyToggles (*this, toggles);
+    sectionControls::destroyKnobs (*this, knobs);
 }
 
 void DelayComponent::resized()
@@ -66,36 +55,18 @@ void DelayComponent::resized()
     sectionControls::placeKnobs (*this, knobs);
 }
 
-int DelayComponent::drivenIndex (const juce::Slider* slider) const
+int DelayComponent::knobParameter (const juce::Slider& knob) const
 {
-    // Decided afresh by every handler call: Sync may have changed since the last
-    // refresh (SYNC, the host, MIDI or a preset).
-    if (slider == timeSlider.get())
+    // Sync may have changed since the last refresh (SYNC, the host, MIDI or a preset).
+    if (&knob == timeSlider.get())
         return timeIndexFor (*ownerProcessor);
 
-    return sectionControls::knobIndex (*this, knobs, slider);
+    return sectionControls::knobIndex (*this, knobs, &knob);
 }
 
-void DelayComponent::sliderDragStarted (juce::Slider* slider)
+int DelayComponent::toggleParameter (const juce::Button& toggle) const
 {
-    sectionControls::beginGesture (*ownerProcessor, drivenIndex (slider));
-}
-
-void DelayComponent::sliderDragEnded (juce::Slider* slider)
-{
-    sectionControls::endGesture (*ownerProcessor, drivenIndex (slider));
-}
-
-void DelayComponent::buttonClicked (juce::Button* button)
-{
-    sectionControls::sendSwitch (*ownerProcessor, sectionControls::toggleIndex (*this, toggles, button),
-                                 button->getToggleState());
-}
-
-void DelayComponent::sliderValueChanged (juce::Slider* slider)
-{
-    const int index = drivenIndex (slider);
-    sectionControls::sendValue (*ownerProcessor, index, (float) slider->getValue());
+    return sectionControls::toggleIndex (*this, toggles, &toggle);
 }
 
 void DelayComponent::refreshFromProcessor()

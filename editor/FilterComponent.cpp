@@ -21,34 +21,24 @@ const sectionControls::KnobRow<S> knobs[] {
 } // namespace
 
 FilterComponent::FilterComponent()
+    : ParameterSection ("FILTER")
 {
     sectionControls::createKnobs (*this, knobs);
 
     setSize (ZentovaLook::Layout::sectionWidth, ZentovaLook::Layout::sectionHeight);
-    firstUpdate = true;
 }
 
 FilterComponent::~FilterComponent()
 {
-    floorSlider = nullptr;
-    floorLabel = nullptr;
-    resSlider = nullptr;
-    resLabel = nullptr;
-    modSlider = nullptr;
-    modLabel = nullptr;
-    rateSlider = nullptr;
-    rateLabel = nullptr;
+    sectionControls::destroyKnobs (*this, knobs);
 }
 
 void FilterComponent::paint (juce::Graphics& g)
 {
-    sectionControls::paintTitleBar (g, "FILTER");
+    ParameterSection::paint (g);
 
-    // Connector from the FLOOR knob towards the LFO knobs that sweep it.
-    g.setColour (juce::Colour (Palette::grey));
-    g.fillRect (75, 55, 30, 1);
-    g.setColour (juce::Colour (Palette::grey));
-    g.fillEllipse (70.0f, 52.0f, 6.0f, 6.0f);
+    // From the FLOOR knob towards the LFO knobs that sweep it.
+    sectionControls::paintConnector (g, { { 75, 55, 30, 1 } }, { { 70.0f, 52.0f, 6.0f, 6.0f } });
 }
 
 void FilterComponent::resized()
@@ -56,20 +46,9 @@ void FilterComponent::resized()
     sectionControls::placeKnobs (*this, knobs);
 }
 
-void FilterComponent::sliderDragStarted (juce::Slider* slider)
+int FilterComponent::knobParameter (const juce::Slider& knob) const
 {
-    sectionControls::beginGesture (*ownerProcessor, sectionControls::knobIndex (*this, knobs, slider));
-}
-
-void FilterComponent::sliderDragEnded (juce::Slider* slider)
-{
-    sectionControls::endGesture (*ownerProcessor, sectionControls::knobIndex (*this, knobs, slider));
-}
-
-void FilterComponent::sliderValueChanged (juce::Slider* slider)
-{
-    sectionControls::sendValue (*ownerProcessor, sectionControls::knobIndex (*this, knobs, slider),
-                                (float) slider->getValue());
+    return sectionControls::knobIndex (*this, knobs, &knob);
 }
 
 void FilterComponent::refreshFromProcessor()

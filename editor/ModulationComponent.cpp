@@ -24,6 +24,7 @@ constexpr float rateModeStep = 0.5f;
 } // namespace
 
 ModulationComponent::ModulationComponent()
+    : ParameterSection ("MOD FX")
 {
     modeBox = std::make_unique<juce::ComboBox> ("mode box");
     addAndMakeVisible (*modeBox);
@@ -41,7 +42,6 @@ ModulationComponent::ModulationComponent()
     sectionControls::createKnobs (*this, knobs);
 
     setSize (ZentovaLook::Layout::sectionWidth, ZentovaLook::Layout::sectionHeight);
-    firstUpdate = true;
 
     // The look draws the box and its list; only the text colour is the box's own.
     modeBox->setColour (juce::ComboBox::textColourId, juce::Colour (Palette::grey));
@@ -51,25 +51,16 @@ ModulationComponent::ModulationComponent()
 ModulationComponent::~ModulationComponent()
 {
     modeBox = nullptr;
-    modFxRateSlider = nullptr;
-    modFxRateLabel = nullptr;
-    depthSlider = nullptr;
-    depthLabel = nullptr;
+    sectionControls::destroyKnobs (*this, knobs);
 }
 
 void ModulationComponent::paint (juce::Graphics& g)
 {
-    sectionControls::paintTitleBar (g, "MOD FX");
+    ParameterSection::paint (g);
 
-    // Connector from the RATE knob down to the box that sets its range.
-    g.setColour (juce::Colour (Palette::grey));
-    g.fillRect (124, 55, 1, 45);
-    g.setColour (juce::Colour (Palette::grey));
-    g.fillRect (70, 55, 55, 1);
-    g.setColour (juce::Colour (Palette::grey));
-    g.fillEllipse (70.0f, 52.0f, 6.0f, 6.0f);
-    g.setColour (juce::Colour (Palette::grey));
-    g.fillEllipse (121.0f, 100.0f, 6.0f, 6.0f);
+    // From the RATE knob down to the box that sets its range.
+    sectionControls::paintConnector (g, { { 124, 55, 1, 45 }, { 70, 55, 55, 1 } },
+                                     { { 70.0f, 52.0f, 6.0f, 6.0f }, { 121.0f, 100.0f, 6.0f, 6.0f } });
 }
 
 void ModulationComponent::resized()
@@ -78,14 +69,9 @@ void ModulationComponent::resized()
     sectionControls::placeKnobs (*this, knobs);
 }
 
-void ModulationComponent::sliderDragStarted (juce::Slider* slider)
+int ModulationComponent::knobParameter (const juce::Slider& knob) const
 {
-    sectionControls::beginGesture (*ownerProcessor, sectionControls::knobIndex (*this, knobs, slider));
-}
-
-void ModulationComponent::sliderDragEnded (juce::Slider* slider)
-{
-    sectionControls::endGesture (*ownerProcessor, sectionControls::knobIndex (*this, knobs, slider));
+    return sectionControls::knobIndex (*this, knobs, &knob);
 }
 
 void ModulationComponent::comboBoxChanged (juce::ComboBox* box)
@@ -97,12 +83,6 @@ void ModulationComponent::comboBoxChanged (juce::ComboBox* box)
     const auto mode = box->getSelectedItemIndex();
     sectionControls::sendGesture (*ownerProcessor, P::rateModeIndex, (float) mode * rateModeStep);
     lastShownMode = mode;
-}
-
-void ModulationComponent::sliderValueChanged (juce::Slider* slider)
-{
-    sectionControls::sendValue (*ownerProcessor, sectionControls::knobIndex (*this, knobs, slider),
-                                (float) slider->getValue());
 }
 
 void ModulationComponent::refreshFromProcessor()

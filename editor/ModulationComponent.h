@@ -1,16 +1,15 @@
 #pragma once
 
+#include "editor/ParameterSection.h"
+
 #include <juce_gui_basics/juce_gui_basics.h>
 
 #include <memory>
 
-class ZentovaAudioProcessor;
-
 /** The MOD FX section: rate and depth of the cross-modulated short delay, and
     the mode box that scales the rate by 1, 1/10 or 10. */
-class ModulationComponent : public juce::Component,
-                            public juce::ComboBox::Listener,
-                            public juce::Slider::Listener
+class ModulationComponent : public ParameterSection,
+                            public juce::ComboBox::Listener
 {
 public:
     ModulationComponent();
@@ -19,16 +18,10 @@ public:
     void paint (juce::Graphics&) override;
     void resized() override;
 
-    void sliderDragStarted (juce::Slider*) override;
-    void sliderDragEnded (juce::Slider*) override;
     void comboBoxChanged (juce::ComboBox*) override;
-    void sliderValueChanged (juce::Slider*) override;
 
     /** Brings the knobs and the mode box into line with the processor, without notification. */
     void refreshFromProcessor();
-
-    ZentovaAudioProcessor* ownerProcessor = nullptr;
-    bool firstUpdate = true;
 
     std::unique_ptr<juce::ComboBox> modeBox;
     std::unique_ptr<juce::Slider> modFxRateSlider;
@@ -37,6 +30,8 @@ public:
     std::unique_ptr<juce::Label> depthLabel;
 
 private:
+    int knobParameter (const juce::Slider&) const override;
+
     // The mode position the box was last set to by the refresh, or picked by the user;
     // -1 before the first refresh. The refresh touches the box only when the processor's
     // mode differs from it: a pick whose change notice is still on its way would

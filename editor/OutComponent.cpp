@@ -24,6 +24,7 @@ const juce::Rectangle<int> scopeBounds { 75, 45, 100, 26 };
 } // namespace
 
 OutComponent::OutComponent()
+    : ParameterSection ("OUT")
 {
     sectionControls::createToggles (*this, toggles);
     sectionControls::createKnobs (*this, knobs);
@@ -32,22 +33,13 @@ OutComponent::OutComponent()
 
     setSize (ZentovaLook::Layout::sectionWidth, ZentovaLook::Layout::sectionHeight);
     sectionControls::finishToggles (*this, toggles);
-    firstUpdate = true;
 }
 
 OutComponent::~OutComponent()
 {
-    panicButton = nullptr;
-    dryWetSlider = nullptr;
-    dryWetLabel = nullptr;
-    levelSlider = nullptr;
-    levelLabel = nullptr;
+    sectionControls::destroyToggles (*this, toggles);
+    sectionControls::destroyKnobs (*this, knobs);
     oscillComp = nullptr;
-}
-
-void OutComponent::paint (juce::Graphics& g)
-{
-    sectionControls::paintTitleBar (g, "OUT");
 }
 
 void OutComponent::resized()
@@ -57,14 +49,9 @@ void OutComponent::resized()
     oscillComp->setBounds (scopeBounds);
 }
 
-void OutComponent::sliderDragStarted (juce::Slider* slider)
+int OutComponent::knobParameter (const juce::Slider& knob) const
 {
-    sectionControls::beginGesture (*ownerProcessor, sectionControls::knobIndex (*this, knobs, slider));
-}
-
-void OutComponent::sliderDragEnded (juce::Slider* slider)
-{
-    sectionControls::endGesture (*ownerProcessor, sectionControls::knobIndex (*this, knobs, slider));
+    return sectionControls::knobIndex (*this, knobs, &knob);
 }
 
 void OutComponent::buttonClicked (juce::Button* button)
@@ -73,12 +60,6 @@ void OutComponent::buttonClicked (juce::Button* button)
     // pending merges with it, and the refresh shows the flag again.
     if (button == panicButton.get())
         ownerProcessor->panicRequested = true;
-}
-
-void OutComponent::sliderValueChanged (juce::Slider* slider)
-{
-    sectionControls::sendValue (*ownerProcessor, sectionControls::knobIndex (*this, knobs, slider),
-                                (float) slider->getValue());
 }
 
 void OutComponent::refreshFromProcessor()

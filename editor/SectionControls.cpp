@@ -71,6 +71,18 @@ void paintTitleBar (juce::Graphics& g, const juce::String& title)
     g.fillRect (0, Layout::titleBarHeight, Layout::sectionWidth, 1);
 }
 
+void paintConnector (juce::Graphics& g, std::initializer_list<juce::Rectangle<int>> lines,
+                     std::initializer_list<juce::Rectangle<float>> dots)
+{
+    g.setColour (juce::Colour (Palette::grey));
+
+    for (const auto& line : lines)
+        g.fillRect (line);
+
+    for (const auto& dot : dots)
+        g.fillEllipse (dot);
+}
+
 //==============================================================================
 // The processor speaks JUCE's index-based parameter interface, which hosts and
 // stored sessions address by index; its deprecation warnings are silenced around

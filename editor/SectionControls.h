@@ -2,6 +2,7 @@
 
 #include <juce_gui_basics/juce_gui_basics.h>
 
+#include <initializer_list>
 #include <memory>
 
 class ZentovaAudioProcessor;
@@ -11,7 +12,8 @@ class ZentovaAudioProcessor;
     follow, and the notification-free refresh of its controls.
 
     A section describes its controls as a table of KnobRow / ToggleRow entries;
-    the templates below build, place and look up the controls from that table.
+    the templates below build, place, look up and destroy the controls from that
+    table.
 */
 namespace sectionControls
 {
@@ -61,6 +63,10 @@ void finishToggle (juce::Button&);
 
 /** The half-transparent bar with the section's title and the line under it. */
 void paintTitleBar (juce::Graphics&, const juce::String& title);
+
+/** A grey connector between controls that belong together: its lines, then its dots. */
+void paintConnector (juce::Graphics&, std::initializer_list<juce::Rectangle<int>> lines,
+                     std::initializer_list<juce::Rectangle<float>> dots);
 
 //==============================================================================
 // The parameter protocol: what a user's gesture on a control tells the host.
@@ -118,6 +124,34 @@ void finishToggles (Section& section, const ToggleRow<Section> (&rows)[numRows])
 {
     for (const auto& row : rows)
         finishToggle (*(section.*row.button));
+}
+
+//==============================================================================
+// The teardown. Every section destroys its controls in its own destructor, first
+// built first destroyed (child order), not last-built first as the implicit member
+// destruction would. Each control's destructor takes it out of the section
+// (Component::~Component: a repaint of its area and childrenChanged) and ends its
+// accessibility handler, so a screen reader hears of the controls going in that
+// order. Should a control ever take the keyboard focus, the order also decides where
+// the focus goes: taking out a focused control hands it to the first focusable one
+// still there. All go while the section, their listener and parent, is whole; the
+// look they draw with is the editor's, which outlives the panel.
+
+template <typename Section, size_t numRows>
+void destroyToggles (Section& section, const ToggleRow<Section> (&rows)[numRows])
+{
+    for (const auto& row : rows)
+        section.*row.button = nullptr;
+}
+
+template <typename Section, size_t numRows>
+void destroyKnobs (Section& section, const KnobRow<Section> (&rows)[numRows])
+{
+    for (const auto& row : rows)
+    {
+        section.*row.knob = nullptr;
+        section.*row.caption = nullptr;
+    }
 }
 
 template <typename Section, size_t numRows>

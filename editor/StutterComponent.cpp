@@ -22,30 +22,19 @@ const sectionControls::KnobRow<S> knobs[] {
 } // namespace
 
 StutterComponent::StutterComponent()
+    : ParameterSection ("STUTTER")
 {
     sectionControls::createToggles (*this, toggles);
     sectionControls::createKnobs (*this, knobs);
 
     setSize (ZentovaLook::Layout::sectionWidth, ZentovaLook::Layout::sectionHeight);
     sectionControls::finishToggles (*this, toggles);
-    firstUpdate = true;
 }
 
 StutterComponent::~StutterComponent()
 {
-    // Member order, as they were built.
-    reverseButton = nullptr;
-    sizeSlider = nullptr;
-    sizeLabel = nullptr;
-    speedSlider = nullptr;
-    speedLabel = nullptr;
-    mixSlider = nullptr;
-    mixLabel = nullptr;
-}
-
-void StutterComponent::paint (juce::Graphics& g)
-{
-    sectionControls::paintTitleBar (g, "STUTTER");
+    sectionControls::destroyToggles (*this, toggles);
+    sectionControls::destroyKnobs (*this, knobs);
 }
 
 void StutterComponent::resized()
@@ -54,26 +43,14 @@ void StutterComponent::resized()
     sectionControls::placeKnobs (*this, knobs);
 }
 
-void StutterComponent::sliderDragStarted (juce::Slider* slider)
+int StutterComponent::knobParameter (const juce::Slider& knob) const
 {
-    sectionControls::beginGesture (*ownerProcessor, sectionControls::knobIndex (*this, knobs, slider));
+    return sectionControls::knobIndex (*this, knobs, &knob);
 }
 
-void StutterComponent::sliderDragEnded (juce::Slider* slider)
+int StutterComponent::toggleParameter (const juce::Button& toggle) const
 {
-    sectionControls::endGesture (*ownerProcessor, sectionControls::knobIndex (*this, knobs, slider));
-}
-
-void StutterComponent::buttonClicked (juce::Button* button)
-{
-    sectionControls::sendSwitch (*ownerProcessor, sectionControls::toggleIndex (*this, toggles, button),
-                                 button->getToggleState());
-}
-
-void StutterComponent::sliderValueChanged (juce::Slider* slider)
-{
-    sectionControls::sendValue (*ownerProcessor, sectionControls::knobIndex (*this, knobs, slider),
-                                (float) slider->getValue());
+    return sectionControls::toggleIndex (*this, toggles, &toggle);
 }
 
 void StutterComponent::refreshFromProcessor()

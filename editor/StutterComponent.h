@@ -1,34 +1,23 @@
 #pragma once
 
+#include "editor/ParameterSection.h"
+
 #include <juce_gui_basics/juce_gui_basics.h>
 
 #include <memory>
 
-class ZentovaAudioProcessor;
-
 /** The STUTTER section: loop size, playback speed and mix of the stutter stage
     in the feedback loop, and its reverse switch. */
-class StutterComponent : public juce::Component,
-                         public juce::Button::Listener,
-                         public juce::Slider::Listener
+class StutterComponent : public ParameterSection
 {
 public:
     StutterComponent();
     ~StutterComponent() override;
 
-    void paint (juce::Graphics&) override;
     void resized() override;
-
-    void sliderDragStarted (juce::Slider*) override;
-    void sliderDragEnded (juce::Slider*) override;
-    void buttonClicked (juce::Button*) override;
-    void sliderValueChanged (juce::Slider*) override;
 
     /** Brings the controls into line with the processor, without notification. */
     void refreshFromProcessor();
-
-    ZentovaAudioProcessor* ownerProcessor = nullptr;
-    bool firstUpdate = true;
 
     std::unique_ptr<juce::TextButton> reverseButton;
     std::unique_ptr<juce::Slider> sizeSlider;
@@ -39,5 +28,8 @@ public:
     std::unique_ptr<juce::Label> mixLabel;
 
 private:
+    int knobParameter (const juce::Slider&) const override;
+    int toggleParameter (const juce::Button&) const override;
+
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (StutterComponent)
 };
