@@ -22,6 +22,11 @@
 
     It uses JUCE's index-based parameter interface, which hosts and stored
     sessions address by index; its deprecation warnings are silenced here only.
+
+    The definitions are split by concern: PluginProcessor.cpp (construction, host
+    answers, parameters), PluginProcessorChain.cpp (the signal chain),
+    PluginProcessorControl.cpp (MIDI and the other requests) and
+    PluginProcessorState.cpp (host state and preferences).
 */
 class ZentovaAudioProcessor : public juce::AudioProcessor
 {
