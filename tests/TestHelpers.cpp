@@ -7,7 +7,7 @@
 // not exist; JUCE's own Linux plug-in message thread dispatches through this.
 namespace juce { bool dispatchNextMessageOnSystemQueue (bool returnIfNoPendingMessages); }
 
-namespace testing
+namespace corvanteelTest
 {
 
 TemporaryHome::TemporaryHome()
@@ -133,10 +133,10 @@ void setParameter (ZentovaAudioProcessor& processor, int index, float value)
 }
 JUCE_END_IGNORE_WARNINGS_GCC_LIKE
 
-} // namespace testing
+} // namespace corvanteelTest
 
 //==============================================================================
-namespace testing
+namespace corvanteelTest
 {
 
 namespace
@@ -187,9 +187,9 @@ juce::Image snapshot (juce::Component& component)
     return component.createComponentSnapshot (component.getLocalBounds(), true, 1.0f);
 }
 
-} // namespace testing
+} // namespace corvanteelTest
 
-namespace testing
+namespace corvanteelTest
 {
 
 juce::String outline (const RecordingListener& listener)
@@ -209,9 +209,9 @@ juce::String outline (const RecordingListener& listener)
     return parts.joinIntoString (" ");
 }
 
-} // namespace testing
+} // namespace corvanteelTest
 
-namespace testing
+namespace corvanteelTest
 {
 
 namespace
@@ -284,9 +284,9 @@ bool noParameterLearnt (ZentovaAudioProcessor& processor, int expectedController
     return true;
 }
 
-} // namespace testing
+} // namespace corvanteelTest
 
-namespace testing
+namespace corvanteelTest
 {
 
 bool nearColour (juce::Colour actual, juce::Colour expected, int tolerance)
@@ -320,4 +320,4 @@ juce::Image paintSectionOnly (juce::Component& section)
     return image;
 }
 
-} // namespace testing
+} // namespace corvanteelTest

@@ -8,7 +8,7 @@
 namespace
 {
     using P = ZentovaAudioProcessor;
-    using Filter = testing::SectionFixture<FilterComponent>;
+    using Filter = corvanteelTest::SectionFixture<FilterComponent>;
 
     struct KnobCase
     {
@@ -27,7 +27,7 @@ namespace
         { &FilterComponent::rateSlider,  &FilterComponent::rateLabel,  "RATE",  { 110, 88, 30, 30 }, { 105, 118, 40, 12 }, P::cutoffModRateIndex,  0xfffbff03 },
     };
 
-    using testing::paintSectionOnly;
+    using corvanteelTest::paintSectionOnly;
 } // namespace
 
 TEST (FilterComponent, KnobsAreBuiltInOrderWithTheirOwnAccents)
@@ -45,8 +45,8 @@ TEST (FilterComponent, KnobsAreBuiltInOrderWithTheirOwnAccents)
         EXPECT_EQ (s.getChildComponent (2 * i + 1), (s.*k.caption).get()) << k.text;
         EXPECT_EQ ((s.*k.knob)->getBounds(), k.bounds) << k.text;
         EXPECT_EQ ((s.*k.caption)->getBounds(), k.captionBounds) << k.text;
-        EXPECT_EQ (testing::knobSetUpFaults (*(s.*k.knob), juce::Colour (k.accent)), "") << k.text;
-        EXPECT_EQ (testing::captionSetUpFaults (*(s.*k.caption), k.text), "") << k.text;
+        EXPECT_EQ (corvanteelTest::knobSetUpFaults (*(s.*k.knob), juce::Colour (k.accent)), "") << k.text;
+        EXPECT_EQ (corvanteelTest::captionSetUpFaults (*(s.*k.caption), k.text), "") << k.text;
     }
 }
 
@@ -55,7 +55,7 @@ TEST (FilterComponent, EachKnobDrivesOnlyItsParameter)
     for (const auto& k : knobs)
     {
         Filter f;
-        testing::dragVertically (*(f.section.*k.knob), { -12.0f });
+        corvanteelTest::dragVertically (*(f.section.*k.knob), { -12.0f });
 
         ASSERT_EQ (f.host.events.size(), 3u) << k.text;
         for (const auto& e : f.host.events)
@@ -90,7 +90,7 @@ TEST (FilterComponent, PaintsTheTitleBarOneLineAndOneDot)
     EXPECT_EQ (rest, dot);
 
     for (int x = line.getX(); x < line.getRight(); ++x)
-        EXPECT_TRUE (testing::nearColour (image.getPixelAt (x, 55), grey)) << x;   // the dot's edge blends in
+        EXPECT_TRUE (corvanteelTest::nearColour (image.getPixelAt (x, 55), grey)) << x;   // the dot's edge blends in
 
     EXPECT_EQ (image.getPixelAt (72, 54), grey);
     EXPECT_EQ (image.getPixelAt (0, 25), grey);
@@ -109,9 +109,9 @@ TEST (FilterComponent, SmallKnobsDrawTheSmallVariant)
     for (const auto& c : { Case { f.section.floorSlider.get(), 18.0f, 0.5f }, Case { f.section.modSlider.get(), 13.0f, 0.45f },
                            Case { f.section.rateSlider.get(), 13.0f, 0.45f } })
     {
-        const auto image = testing::snapshot (*c.knob);
+        const auto image = corvanteelTest::snapshot (*c.knob);
         const int centre = c.knob->getWidth() / 2;
-        const float hub = testing::knobHubExtent (image, { centre, centre }, c.radius);
+        const float hub = corvanteelTest::knobHubExtent (image, { centre, centre }, c.radius);
 
         EXPECT_NEAR (hub, c.hubScale * c.radius, 0.2f) << c.knob->getWidth();
     }

@@ -7,7 +7,7 @@
 namespace
 {
     using P = ZentovaAudioProcessor;
-    using Modulation = testing::SectionFixture<ModulationComponent>;
+    using Modulation = corvanteelTest::SectionFixture<ModulationComponent>;
 
     // A pick from the box's list arrives as setSelectedId with an asynchronous change
     // message; delivering it synchronously runs the same listener path without a message loop.
@@ -16,7 +16,7 @@ namespace
         box.setSelectedId (itemId, juce::sendNotificationSync);
     }
 
-    using testing::paintSectionOnly;
+    using corvanteelTest::paintSectionOnly;
 } // namespace
 
 TEST (ModulationComponent, ControlsAreBuiltInOrderAtTheirFixedBounds)
@@ -58,10 +58,10 @@ TEST (ModulationComponent, ControlsAreBuiltInOrderAtTheirFixedBounds)
     EXPECT_EQ (s.modFxRateLabel->getBounds(), juce::Rectangle<int> (25, 85, 40, 12));
     EXPECT_EQ (s.depthSlider->getBounds(), juce::Rectangle<int> (185, 35, 40, 40));
     EXPECT_EQ (s.depthLabel->getBounds(), juce::Rectangle<int> (185, 85, 40, 12));
-    EXPECT_EQ (testing::knobSetUpFaults (*s.modFxRateSlider, green), "");
-    EXPECT_EQ (testing::knobSetUpFaults (*s.depthSlider, green), "");
-    EXPECT_EQ (testing::captionSetUpFaults (*s.modFxRateLabel, "RATE"), "");
-    EXPECT_EQ (testing::captionSetUpFaults (*s.depthLabel, "DEPTH"), "");
+    EXPECT_EQ (corvanteelTest::knobSetUpFaults (*s.modFxRateSlider, green), "");
+    EXPECT_EQ (corvanteelTest::knobSetUpFaults (*s.depthSlider, green), "");
+    EXPECT_EQ (corvanteelTest::captionSetUpFaults (*s.modFxRateLabel, "RATE"), "");
+    EXPECT_EQ (corvanteelTest::captionSetUpFaults (*s.depthLabel, "DEPTH"), "");
 }
 
 TEST (ModulationComponent, PickingAModeIsOneGesture)
@@ -81,7 +81,7 @@ TEST (ModulationComponent, PickingAModeIsOneGesture)
     {
         f.host.events.clear();
         pick (box, c.itemId);
-        EXPECT_EQ (testing::outline (f.host), c.outline) << c.itemId;
+        EXPECT_EQ (corvanteelTest::outline (f.host), c.outline) << c.itemId;
         EXPECT_EQ (f.processor.lastTouchedParameterName.get(), "Rate_Mode");
         EXPECT_EQ (f.processor.lastTouchedParameterText.get(), c.display) << c.itemId;
     }
@@ -105,7 +105,7 @@ TEST (ModulationComponent, LearnAndUnlearnActOnRateMode)
 
         rateMode.learnArmed = false;
         rateMode.midiCC = 3;
-        EXPECT_TRUE (testing::noParameterLearnt (f.processor, 3));
+        EXPECT_TRUE (corvanteelTest::noParameterLearnt (f.processor, 3));
     }
 }
 
@@ -118,27 +118,27 @@ TEST (ModulationComponent, RefreshShowsTheRateModeSilently)
     Modulation f;
     for (const auto& c : cases)
     {
-        testing::setParameter (f.processor, P::rateModeIndex, c.rateMode);
+        corvanteelTest::setParameter (f.processor, P::rateModeIndex, c.rateMode);
         f.section.refreshFromProcessor();
         EXPECT_EQ (f.section.modeBox->getText(), c.shown) << c.rateMode;
     }
 
-    testing::setParameter (f.processor, P::modulationRateIndex, 0.2f);
-    testing::setParameter (f.processor, P::modulationAmountIndex, 0.9f);
+    corvanteelTest::setParameter (f.processor, P::modulationRateIndex, 0.2f);
+    corvanteelTest::setParameter (f.processor, P::modulationAmountIndex, 0.9f);
     f.section.refreshFromProcessor();
     EXPECT_DOUBLE_EQ (f.section.modFxRateSlider->getValue(), 0.2);
     EXPECT_DOUBLE_EQ (f.section.depthSlider->getValue(), 0.9);
     EXPECT_TRUE (f.section.depthSlider->isDoubleClickReturnEnabled());
-    EXPECT_EQ (testing::outline (f.host), "");
+    EXPECT_EQ (corvanteelTest::outline (f.host), "");
 }
 
 TEST (ModulationComponent, KnobsDriveRateAndDepth)
 {
     Modulation f;
-    testing::dragVertically (*f.section.modFxRateSlider, { -10.0f });
-    testing::dragVertically (*f.section.depthSlider, { -10.0f });
+    corvanteelTest::dragVertically (*f.section.modFxRateSlider, { -10.0f });
+    corvanteelTest::dragVertically (*f.section.depthSlider, { -10.0f });
 
-    const auto sent = testing::outline (f.host);
+    const auto sent = corvanteelTest::outline (f.host);
     EXPECT_TRUE (sent.startsWith ("<9 9=") && sent.contains (">9 <11 11=") && sent.endsWith (">11")) << sent;
 }
 
@@ -164,7 +164,7 @@ TEST (ModulationComponent, PaintsTheTitleBarTwoLinesAndTwoDots)
 
             if (lines[0].contains (p) || lines[1].contains (p))
             {
-                EXPECT_TRUE (testing::nearColour (pixel, grey)) << x << "," << y;   // dot edges blend in
+                EXPECT_TRUE (corvanteelTest::nearColour (pixel, grey)) << x << "," << y;   // dot edges blend in
                 continue;
             }
 

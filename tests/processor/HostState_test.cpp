@@ -182,7 +182,7 @@ TEST (HostState, ReaderRules)
             p.setParameter (i, 0.77f);
             p.pluginParameters[i]->midiCC = 5;
         }
-        testing::RecordingListener host (p);
+        corvanteelTest::RecordingListener host (p);
         restore (p, wrap ("<ZENTOVA_STATE/>"));
 
         for (int i = 0; i < 20; ++i)

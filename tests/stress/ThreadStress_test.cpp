@@ -41,7 +41,7 @@ namespace
 
 TEST (ThreadStress, RenderHostAndEditorThreadsTogether)
 {
-    testing::TemporaryHome home;
+    corvanteelTest::TemporaryHome home;
     home.presetFolder().createDirectory();
     for (const auto* name : { "One.tqz", "Two.tqz" })
         home.presetFolder().getChildFile (name).replaceWithText ("<ZENTOVA_PRESET PresetName=\"x\" Feedback=\"0.3\"/>");
@@ -136,7 +136,7 @@ TEST (ThreadStress, RenderHostAndEditorThreadsTogether)
             }
         }
 
-        testing::dispatchPendingMessages();
+        corvanteelTest::dispatchPendingMessages();
     }
 
     running = false;
