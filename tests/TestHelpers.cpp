@@ -10,33 +10,6 @@ namespace juce { bool dispatchNextMessageOnSystemQueue (bool returnIfNoPendingMe
 namespace corvanteelTest
 {
 
-TemporaryHome::TemporaryHome()
-{
-    if (const char* existing = std::getenv ("HOME"))
-    {
-        previousHome = existing;
-        hadPreviousHome = true;
-    }
-
-    home = juce::File::createTempFile ("home");
-    home.createDirectory();
-    ::setenv ("HOME", home.getFullPathName().toRawUTF8(), 1);
-}
-
-TemporaryHome::~TemporaryHome()
-{
-    if (hadPreviousHome)
-        ::setenv ("HOME", previousHome.toRawUTF8(), 1);
-    else
-        ::unsetenv ("HOME");
-
-    home.deleteRecursively();
-}
-
-juce::File TemporaryHome::presetFolder() const     { return home.getChildFile ("Library/Audio/Presets/Pendrawquiller/Corvanteel"); }
-juce::File TemporaryHome::preferencesFile() const  { return home.getChildFile ("Library/Application Support/Pendrawquiller/Corvanteel.prefs"); }
-juce::File TemporaryHome::crashLogFile() const     { return home.getChildFile ("Library/Logs/Pendrawquiller/CorvanteelLog.txt"); }
-
 //==============================================================================
 TemporaryTimeZone::TemporaryTimeZone (const char* zone)
 {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "processor/PluginProcessor.h"
+#include "TemporaryHome.h"
 
 #include <juce_audio_processors/juce_audio_processors.h>
 
@@ -8,24 +9,6 @@
 
 namespace corvanteelTest
 {
-
-/** Points HOME at a new empty folder for its lifetime and restores it after. */
-class TemporaryHome
-{
-public:
-    TemporaryHome();
-    ~TemporaryHome();
-
-    juce::File folder() const { return home; }
-    juce::File presetFolder() const;
-    juce::File preferencesFile() const;
-    juce::File crashLogFile() const;
-
-private:
-    juce::File home;
-    juce::String previousHome;
-    bool hadPreviousHome = false;
-};
 
 /** Sets TZ for its lifetime, as the C library reads it (tzset), and restores it after. */
 class TemporaryTimeZone
