@@ -21,46 +21,6 @@ namespace
     }
 } // namespace
 
-TEST (DelayComponent, ControlsAreBuiltInOrderAtTheirFixedBounds)
-{
-    Delay f;
-    auto& s = f.section;
-    const juce::Colour blue (0xff308bff);
-
-    EXPECT_EQ (s.getBounds(), juce::Rectangle<int> (0, 0, 250, 140));
-    EXPECT_TRUE (s.firstUpdate);
-    EXPECT_EQ (corvanteelTest::toggleSetUpFaults (*s.syncButton, "sync button", "SYNC"), "");
-    EXPECT_EQ (corvanteelTest::toggleSetUpFaults (*s.pingOutButton, "ping out button", "PING->O"), "");
-
-    struct Child { juce::Component* component; juce::Rectangle<int> bounds; const char* caption; };
-    const Child children[] = {
-        { s.syncButton.get(), { 15, 110, 60, 20 }, nullptr },
-        { s.pingOutButton.get(), { 175, 110, 60, 20 }, nullptr },
-        { s.timeSlider.get(), { 25, 35, 40, 40 }, nullptr },  { s.timeLabel.get(), { 25, 85, 40, 12 }, "TIME" },
-        { s.feedSlider.get(), { 105, 35, 40, 40 }, nullptr }, { s.feedLabel.get(), { 105, 85, 40, 12 }, "FEED" },
-        { s.sepSlider.get(), { 185, 35, 40, 40 }, nullptr },  { s.sepLabel.get(), { 185, 85, 40, 12 }, "SEP" },
-    };
-
-    ASSERT_EQ (s.getNumChildComponents(), (int) std::size (children));
-    s.setSize (10, 10);
-
-    for (int i = 0; i < (int) std::size (children); ++i)
-    {
-        const auto& c = children[i];
-        EXPECT_EQ (s.getChildComponent (i), c.component) << i;
-        EXPECT_EQ (c.component->getBounds(), c.bounds) << i;
-
-        if (auto* knob = dynamic_cast<juce::Slider*> (c.component))
-        {
-            EXPECT_EQ (corvanteelTest::knobSetUpFaults (*knob, blue), "") << i;
-        }
-        if (auto* caption = dynamic_cast<juce::Label*> (c.component))
-        {
-            EXPECT_EQ (corvanteelTest::captionSetUpFaults (*caption, c.caption), "") << i;
-        }
-    }
-}
-
 TEST (DelayComponent, TimeDrivesDivisionWhileSyncIsOn)
 {
     Delay f;

@@ -7,63 +7,10 @@
 
 namespace
 {
-    using P = ZentovaAudioProcessor;
     using Filter = corvanteelTest::SectionFixture<FilterComponent>;
-
-    struct KnobCase
-    {
-        std::unique_ptr<juce::Slider> FilterComponent::* knob;
-        std::unique_ptr<juce::Label> FilterComponent::* caption;
-        const char* text;
-        juce::Rectangle<int> bounds, captionBounds;
-        int index;
-        juce::uint32 accent;
-    };
-
-    const KnobCase knobs[] = {
-        { &FilterComponent::floorSlider, &FilterComponent::floorLabel, "FLOOR", { 25, 35, 40, 40 },  { 25, 85, 40, 12 },   P::cutoffFloorIndex,    0xff0be067 },
-        { &FilterComponent::resSlider,   &FilterComponent::resLabel,   "RES",   { 185, 35, 40, 40 }, { 185, 85, 40, 12 },  P::resonanceIndex,      0xff0be067 },
-        { &FilterComponent::modSlider,   &FilterComponent::modLabel,   "MOD",   { 110, 40, 30, 30 }, { 105, 70, 40, 12 },  P::cutoffModDepthIndex, 0xffd02aff },
-        { &FilterComponent::rateSlider,  &FilterComponent::rateLabel,  "RATE",  { 110, 88, 30, 30 }, { 105, 118, 40, 12 }, P::cutoffModRateIndex,  0xfffbff03 },
-    };
 
     using corvanteelTest::paintSectionOnly;
 } // namespace
-
-TEST (FilterComponent, KnobsAreBuiltInOrderWithTheirOwnAccents)
-{
-    Filter f;
-    auto& s = f.section;
-    EXPECT_EQ (s.getBounds(), juce::Rectangle<int> (0, 0, 250, 140));
-    EXPECT_TRUE (s.firstUpdate);
-    ASSERT_EQ (s.getNumChildComponents(), 8);
-
-    for (int i = 0; i < (int) std::size (knobs); ++i)
-    {
-        const auto& k = knobs[i];
-        EXPECT_EQ (s.getChildComponent (2 * i), (s.*k.knob).get()) << k.text;
-        EXPECT_EQ (s.getChildComponent (2 * i + 1), (s.*k.caption).get()) << k.text;
-        EXPECT_EQ ((s.*k.knob)->getBounds(), k.bounds) << k.text;
-        EXPECT_EQ ((s.*k.caption)->getBounds(), k.captionBounds) << k.text;
-        EXPECT_EQ (corvanteelTest::knobSetUpFaults (*(s.*k.knob), juce::Colour (k.accent)), "") << k.text;
-        EXPECT_EQ (corvanteelTest::captionSetUpFaults (*(s.*k.caption), k.text), "") << k.text;
-    }
-}
-
-TEST (FilterComponent, EachKnobDrivesOnlyItsParameter)
-{
-    for (const auto& k : knobs)
-    {
-        Filter f;
-        corvanteelTest::dragVertically (*(f.section.*k.knob), { -12.0f });
-
-        ASSERT_EQ (f.host.events.size(), 3u) << k.text;
-        for (const auto& e : f.host.events)
-            EXPECT_EQ (e.index, k.index) << k.text;
-
-        EXPECT_EQ (f.processor.lastTouchedParameterName.get(), f.processor.getParameterName (k.index));
-    }
-}
 
 TEST (FilterComponent, PaintsTheTitleBarOneLineAndOneDot)
 {

@@ -14,56 +14,6 @@ namespace
     };
 } // namespace
 
-TEST (OutComponent, ControlsAreBuiltInOrderAtTheirFixedBounds)
-{
-    Out f;
-    auto& s = f.section;
-    const juce::Colour white (0xffffffff);
-
-    EXPECT_EQ (s.getBounds(), juce::Rectangle<int> (0, 0, 250, 140));
-    EXPECT_TRUE (s.firstUpdate);
-    EXPECT_EQ (corvanteelTest::toggleSetUpFaults (*s.panicButton, "panic button", "PANIC"), "");
-
-    struct Child { juce::Component* component; juce::Rectangle<int> bounds; const char* caption; };
-    const Child children[] = {
-        { s.panicButton.get(), { 95, 110, 60, 20 }, nullptr },
-        { s.dryWetSlider.get(), { 25, 35, 40, 40 }, nullptr },  { s.dryWetLabel.get(), { 25, 85, 40, 12 }, "D/W" },
-        { s.levelSlider.get(), { 185, 35, 40, 40 }, nullptr },  { s.levelLabel.get(), { 185, 85, 40, 12 }, "LVL" },
-        { s.oscillComp.get(), { 75, 45, 100, 26 }, nullptr },
-    };
-
-    ASSERT_EQ (s.getNumChildComponents(), (int) std::size (children));
-    s.setSize (500, 500);
-
-    for (int i = 0; i < (int) std::size (children); ++i)
-    {
-        const auto& c = children[i];
-        EXPECT_EQ (s.getChildComponent (i), c.component) << i;
-        EXPECT_EQ (c.component->getBounds(), c.bounds) << i;
-
-        if (auto* knob = dynamic_cast<juce::Slider*> (c.component))
-        {
-            EXPECT_EQ (corvanteelTest::knobSetUpFaults (*knob, white), "") << i;
-        }
-        if (auto* caption = dynamic_cast<juce::Label*> (c.component))
-        {
-            EXPECT_EQ (corvanteelTest::captionSetUpFaults (*caption, c.caption), "") << i;
-        }
-    }
-}
-
-TEST (OutComponent, KnobsDriveDryWetAndLevel)
-{
-    Out f;
-    corvanteelTest::dragVertically (*f.section.dryWetSlider, { -10.0f });
-    EXPECT_EQ (f.processor.lastTouchedParameterName.get(), "Dry_Wet");
-    corvanteelTest::dragVertically (*f.section.levelSlider, { -10.0f });
-    EXPECT_EQ (f.processor.lastTouchedParameterName.get(), "Out_Level");
-
-    const auto sent = corvanteelTest::outline (f.host);
-    EXPECT_TRUE (sent.startsWith ("<17 17=") && sent.contains (">17 <19 19=") && sent.endsWith (">19")) << sent;
-}
-
 TEST (OutComponent, PanicIsAOneShotRequestOnly)
 {
     Out f;

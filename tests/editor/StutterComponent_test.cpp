@@ -27,51 +27,6 @@ namespace
     }
 } // namespace
 
-TEST (StutterComponent, ControlsAreBuiltInOrderAtTheirFixedBounds)
-{
-    Stutter f;
-    auto& s = f.section;
-    const juce::Colour green (0xff0be067);
-
-    EXPECT_EQ (s.getBounds(), juce::Rectangle<int> (0, 0, 250, 140));
-    EXPECT_TRUE (s.firstUpdate);
-    EXPECT_EQ (corvanteelTest::toggleSetUpFaults (*s.reverseButton, "reverse button", "REV"), "");
-
-    struct Child { juce::Component* component; juce::Rectangle<int> bounds; const char* caption; };
-    const Child children[] = {
-        { s.reverseButton.get(), { 95, 110, 60, 20 }, nullptr },
-        { s.sizeSlider.get(), { 25, 35, 40, 40 }, nullptr },   { s.sizeLabel.get(), { 25, 85, 40, 12 }, "SIZE" },
-        { s.speedSlider.get(), { 105, 35, 40, 40 }, nullptr }, { s.speedLabel.get(), { 105, 85, 40, 12 }, "SPEED" },
-        { s.mixSlider.get(), { 185, 35, 40, 40 }, nullptr },   { s.mixLabel.get(), { 185, 85, 40, 12 }, "MIX" },
-    };
-
-    ASSERT_EQ (s.getNumChildComponents(), (int) std::size (children));
-
-    for (int i = 0; i < (int) std::size (children); ++i)
-    {
-        const auto& c = children[i];
-        EXPECT_EQ (s.getChildComponent (i), c.component) << i;
-        EXPECT_EQ (c.component->getBounds(), c.bounds) << i;
-        EXPECT_TRUE (c.component->isVisible()) << i;
-
-        if (auto* knob = dynamic_cast<juce::Slider*> (c.component))
-        {
-            EXPECT_EQ (corvanteelTest::knobSetUpFaults (*knob, green), "") << i;
-        }
-        if (auto* caption = dynamic_cast<juce::Label*> (c.component))
-        {
-            EXPECT_EQ (corvanteelTest::captionSetUpFaults (*caption, c.caption), "") << i;
-        }
-    }
-
-    // Any size: the controls stay where they are.
-    s.setSize (400, 60);
-    for (const auto& c : children)
-    {
-        EXPECT_EQ (c.component->getBounds(), c.bounds);
-    }
-}
-
 TEST (StutterComponent, KnobDragIsOneGestureOfThousandthSteps)
 {
     for (const auto& k : knobs)
