@@ -20,8 +20,8 @@ namespace
         corvanteelTest::processWithMidi (p, controller (number, value, channel));
     }
 
-    void bind (P& p, int index, int number)   { p.pluginParameters[index]->midiCC = number; }
-    int boundTo (P& p, int index)              { return p.pluginParameters[index]->midiCC.load(); }
+    void bind (P& p, int index, int number)   { p.pluginParameters.getUnchecked (index)->midiCC = number; }
+    int boundTo (P& p, int index)              { return p.pluginParameters.getUnchecked (index)->midiCC.load(); }
     float value (P& p, int index)              { return p.getParameter (index); }
 
     // What the parameter display shows after its next refresh, which turns the

@@ -33,7 +33,7 @@ namespace
     {
         Bindings bindings;
         for (int i = 0; i < numParameters; ++i)
-            bindings[(size_t) i] = processor.pluginParameters[i]->midiCC.load();
+            bindings[(size_t) i] = processor.pluginParameters.getUnchecked (i)->midiCC.load();
         return bindings;
     }
 

@@ -52,7 +52,7 @@ TEST (ThreadStress, RenderHostAndEditorThreadsTogether)
     processor.prepareToPlay (48000.0, 256);
 
     for (int i = 0; i < 20; ++i)
-        processor.pluginParameters[i]->midiCC = 20 + (i % 5);
+        processor.pluginParameters.getUnchecked (i)->midiCC = 20 + (i % 5);
 
     std::atomic<bool> running { true };
     const auto endTime = juce::Time::getMillisecondCounterHiRes() + stressSeconds() * 1000.0;
