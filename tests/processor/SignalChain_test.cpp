@@ -189,7 +189,7 @@ TEST (SignalChain, MatchesThePlainChainBitForBit)
     }
 }
 
-TEST (SignalChain, BlockSettingsGiveTheWorkedDelayNumbers)
+TEST (SignalChain, SyncedSixteenthSetsDelayGlideAndStutterLengthsInSamples)
 {
     P processor;
     processor.setParameter (P::syncIndex, 1.0f);
