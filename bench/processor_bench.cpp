@@ -1,6 +1,7 @@
 // Whole-processor cost: how many seconds of stereo audio one core renders per
 // second, with the default settings and with every costly path busy.
 #include "processor/PluginProcessor.h"
+#include "TemporaryHome.h"
 
 #include <benchmark/benchmark.h>
 
@@ -10,18 +11,7 @@ namespace
 
     // Instances read and write their preferences and preset folder under HOME:
     // the benchmark keeps them in a folder of its own, not in the user's.
-    const struct TemporaryHome
-    {
-        TemporaryHome()
-        {
-            folder.createDirectory();
-            ::setenv ("HOME", folder.getFullPathName().toRawUTF8(), 1);
-        }
-
-        ~TemporaryHome()   { folder.deleteRecursively(); }
-
-        juce::File folder = juce::File::createTempFile ("bench-home");
-    } temporaryHome;
+    const corvanteelTest::TemporaryHome temporaryHome;
 
     JUCE_BEGIN_IGNORE_WARNINGS_GCC_LIKE ("-Wdeprecated-declarations")
     void applyBusySetting (ZentovaAudioProcessor& processor)

@@ -7,35 +7,8 @@
 // not exist; JUCE's own Linux plug-in message thread dispatches through this.
 namespace juce { bool dispatchNextMessageOnSystemQueue (bool returnIfNoPendingMessages); }
 
-namespace testing
+namespace corvanteelTest
 {
-
-TemporaryHome::TemporaryHome()
-{
-    if (const char* existing = std::getenv ("HOME"))
-    {
-        previousHome = existing;
-        hadPreviousHome = true;
-    }
-
-    home = juce::File::createTempFile ("home");
-    home.createDirectory();
-    ::setenv ("HOME", home.getFullPathName().toRawUTF8(), 1);
-}
-
-TemporaryHome::~TemporaryHome()
-{
-    if (hadPreviousHome)
-        ::setenv ("HOME", previousHome.toRawUTF8(), 1);
-    else
-        ::unsetenv ("HOME");
-
-    home.deleteRecursively();
-}
-
-juce::File TemporaryHome::presetFolder() const     { return home.getChildFile ("Library/Audio/Presets/Pendrawquiller/Corvanteel"); }
-juce::File TemporaryHome::preferencesFile() const  { return home.getChildFile ("Library/Application Support/Pendrawquiller/Corvanteel.prefs"); }
-juce::File TemporaryHome::crashLogFile() const     { return home.getChildFile ("Library/Logs/Pendrawquiller/CorvanteelLog.txt"); }
 
 //==============================================================================
 TemporaryTimeZone::TemporaryTimeZone (const char* zone)
@@ -133,10 +106,10 @@ void setParameter (ZentovaAudioProcessor& processor, int index, float value)
 }
 JUCE_END_IGNORE_WARNINGS_GCC_LIKE
 
-} // namespace testing
+} // namespace corvanteelTest
 
 //==============================================================================
-namespace testing
+namespace corvanteelTest
 {
 
 namespace
@@ -187,9 +160,9 @@ juce::Image snapshot (juce::Component& component)
     return component.createComponentSnapshot (component.getLocalBounds(), true, 1.0f);
 }
 
-} // namespace testing
+} // namespace corvanteelTest
 
-namespace testing
+namespace corvanteelTest
 {
 
 juce::String outline (const RecordingListener& listener)
@@ -209,9 +182,9 @@ juce::String outline (const RecordingListener& listener)
     return parts.joinIntoString (" ");
 }
 
-} // namespace testing
+} // namespace corvanteelTest
 
-namespace testing
+namespace corvanteelTest
 {
 
 namespace
@@ -284,9 +257,9 @@ bool noParameterLearnt (ZentovaAudioProcessor& processor, int expectedController
     return true;
 }
 
-} // namespace testing
+} // namespace corvanteelTest
 
-namespace testing
+namespace corvanteelTest
 {
 
 bool nearColour (juce::Colour actual, juce::Colour expected, int tolerance)
@@ -320,4 +293,4 @@ juce::Image paintSectionOnly (juce::Component& section)
     return image;
 }
 
-} // namespace testing
+} // namespace corvanteelTest

@@ -1,31 +1,14 @@
 #pragma once
 
 #include "processor/PluginProcessor.h"
+#include "TemporaryHome.h"
 
 #include <juce_audio_processors/juce_audio_processors.h>
 
 #include <vector>
 
-namespace testing
+namespace corvanteelTest
 {
-
-/** Points HOME at a new empty folder for its lifetime and restores it after. */
-class TemporaryHome
-{
-public:
-    TemporaryHome();
-    ~TemporaryHome();
-
-    juce::File folder() const { return home; }
-    juce::File presetFolder() const;
-    juce::File preferencesFile() const;
-    juce::File crashLogFile() const;
-
-private:
-    juce::File home;
-    juce::String previousHome;
-    bool hadPreviousHome = false;
-};
 
 /** Sets TZ for its lifetime, as the C library reads it (tzset), and restores it after. */
 class TemporaryTimeZone
@@ -83,12 +66,12 @@ void click (juce::Button&);
 /** A parameter index as an int for the processor's legacy interface. */
 void setParameter (ZentovaAudioProcessor&, int index, float value);
 
-} // namespace testing
+} // namespace corvanteelTest
 
 //==============================================================================
 // Editor input without a window: synthesised mouse events delivered straight to a
 // component, as the framework would deliver a user's press, drag and release.
-namespace testing
+namespace corvanteelTest
 {
 
 /** Press and release at the component's centre without moving (a click). */
@@ -106,18 +89,18 @@ juce::Image snapshot (juce::Component&);
 /** A component's own painting, without its children, on transparent black. */
 juce::Image paintSectionOnly (juce::Component&);
 
-} // namespace testing
+} // namespace corvanteelTest
 
-namespace testing
+namespace corvanteelTest
 {
 
 /** The recorded host traffic in short: "<i" gesture start, "i=v" value, ">i" gesture end,
     separated by spaces; e.g. "<15 15=1 >15" for a toggle switched on. */
 juce::String outline (const RecordingListener&);
 
-} // namespace testing
+} // namespace corvanteelTest
 
-namespace testing
+namespace corvanteelTest
 {
 
 /** An editor section on its own, wired to a fresh processor whose host traffic is recorded. */
@@ -139,9 +122,9 @@ juce::String toggleSetUpFaults (juce::Button&, const juce::String& componentName
 /** True when every parameter's MIDI learn state is as a fresh processor has it. */
 bool noParameterLearnt (ZentovaAudioProcessor&, int expectedController = -1);
 
-} // namespace testing
+} // namespace corvanteelTest
 
-namespace testing
+namespace corvanteelTest
 {
 
 /** True when every channel, alpha included, is within tolerance of the expected colour. */
@@ -152,9 +135,9 @@ bool nearColour (juce::Colour actual, juce::Colour expected, int tolerance = 2);
     The look draws the hub at 0.5 r on large knobs and 0.45 r on small ones. */
 float knobHubExtent (const juce::Image&, juce::Point<int> knobCentre, float knobRadius);
 
-} // namespace testing
+} // namespace corvanteelTest
 
-namespace testing
+namespace corvanteelTest
 {
 
 /** A host's play head that reports only a tempo, which the test may change between blocks. */
@@ -172,4 +155,4 @@ struct TempoPlayHead : juce::AudioPlayHead
     double bpm;
 };
 
-} // namespace testing
+} // namespace corvanteelTest

@@ -10,17 +10,17 @@ namespace
     class FreshHomePerTest : public ::testing::EmptyTestEventListener
     {
     public:
-        void OnTestStart (const ::testing::TestInfo&) override   { home = std::make_unique<testing::TemporaryHome>(); }
+        void OnTestStart (const ::testing::TestInfo&) override   { home = std::make_unique<corvanteelTest::TemporaryHome>(); }
         void OnTestEnd (const ::testing::TestInfo&) override     { home.reset(); }
 
     private:
-        std::unique_ptr<testing::TemporaryHome> home;
+        std::unique_ptr<corvanteelTest::TemporaryHome> home;
     };
 }
 
 int main (int argc, char** argv)
 {
-    testing::TemporaryHome programHome;
+    corvanteelTest::TemporaryHome programHome;
 
     ::testing::InitGoogleTest (&argc, argv);
     ::testing::UnitTest::GetInstance()->listeners().Append (new FreshHomePerTest());

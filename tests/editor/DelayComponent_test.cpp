@@ -7,11 +7,11 @@
 namespace
 {
     using P = ZentovaAudioProcessor;
-    using Delay = testing::SectionFixture<DelayComponent>;
-    using Event = testing::RecordingListener::Event;
+    using Delay = corvanteelTest::SectionFixture<DelayComponent>;
+    using Event = corvanteelTest::RecordingListener::Event;
 
     /** The distinct parameter indices among the recorded events, in order of appearance. */
-    std::vector<int> indicesSent (const testing::RecordingListener& host)
+    std::vector<int> indicesSent (const corvanteelTest::RecordingListener& host)
     {
         std::vector<int> indices;
         for (const auto& e : host.events)
@@ -21,65 +21,25 @@ namespace
     }
 } // namespace
 
-TEST (DelayComponent, ControlsAreBuiltInOrderAtTheirFixedBounds)
-{
-    Delay f;
-    auto& s = f.section;
-    const juce::Colour blue (0xff308bff);
-
-    EXPECT_EQ (s.getBounds(), juce::Rectangle<int> (0, 0, 250, 140));
-    EXPECT_TRUE (s.firstUpdate);
-    EXPECT_EQ (testing::toggleSetUpFaults (*s.syncButton, "sync button", "SYNC"), "");
-    EXPECT_EQ (testing::toggleSetUpFaults (*s.pingOutButton, "ping out button", "PING->O"), "");
-
-    struct Child { juce::Component* component; juce::Rectangle<int> bounds; const char* caption; };
-    const Child children[] = {
-        { s.syncButton.get(), { 15, 110, 60, 20 }, nullptr },
-        { s.pingOutButton.get(), { 175, 110, 60, 20 }, nullptr },
-        { s.timeSlider.get(), { 25, 35, 40, 40 }, nullptr },  { s.timeLabel.get(), { 25, 85, 40, 12 }, "TIME" },
-        { s.feedSlider.get(), { 105, 35, 40, 40 }, nullptr }, { s.feedLabel.get(), { 105, 85, 40, 12 }, "FEED" },
-        { s.sepSlider.get(), { 185, 35, 40, 40 }, nullptr },  { s.sepLabel.get(), { 185, 85, 40, 12 }, "SEP" },
-    };
-
-    ASSERT_EQ (s.getNumChildComponents(), (int) std::size (children));
-    s.setSize (10, 10);
-
-    for (int i = 0; i < (int) std::size (children); ++i)
-    {
-        const auto& c = children[i];
-        EXPECT_EQ (s.getChildComponent (i), c.component) << i;
-        EXPECT_EQ (c.component->getBounds(), c.bounds) << i;
-
-        if (auto* knob = dynamic_cast<juce::Slider*> (c.component))
-        {
-            EXPECT_EQ (testing::knobSetUpFaults (*knob, blue), "") << i;
-        }
-        if (auto* caption = dynamic_cast<juce::Label*> (c.component))
-        {
-            EXPECT_EQ (testing::captionSetUpFaults (*caption, c.caption), "") << i;
-        }
-    }
-}
-
 TEST (DelayComponent, TimeDrivesDivisionWhileSyncIsOn)
 {
     Delay f;
     auto& s = f.section;
     ASSERT_EQ (f.processor.getParameter (P::syncIndex), 0.0f);
 
-    testing::dragVertically (*s.timeSlider, { -10.0f, -20.0f });
+    corvanteelTest::dragVertically (*s.timeSlider, { -10.0f, -20.0f });
     EXPECT_EQ (indicesSent (f.host), std::vector<int> { P::timeIndex });
     EXPECT_EQ (f.processor.lastTouchedParameterName.get(), "Time");
     EXPECT_EQ (f.processor.lastTouchedParameterText.get(), f.processor.getParameterText (P::timeIndex));
     const float timeValue = f.processor.getParameter (P::timeIndex);
 
     f.host.events.clear();
-    testing::pressAndRelease (*s.syncButton);
-    EXPECT_EQ (testing::outline (f.host), "<1 1=1 >1");
+    corvanteelTest::pressAndRelease (*s.syncButton);
+    EXPECT_EQ (corvanteelTest::outline (f.host), "<1 1=1 >1");
 
     // No refresh in between: the handlers ask the processor themselves.
     f.host.events.clear();
-    testing::dragVertically (*s.timeSlider, { -30.0f, -40.0f });
+    corvanteelTest::dragVertically (*s.timeSlider, { -30.0f, -40.0f });
     EXPECT_EQ (indicesSent (f.host), std::vector<int> { P::divisionIndex });
     EXPECT_EQ (f.host.events.front().kind, Event::gestureStart);
     EXPECT_EQ (f.host.events.back().kind, Event::gestureEnd);
@@ -87,10 +47,10 @@ TEST (DelayComponent, TimeDrivesDivisionWhileSyncIsOn)
     EXPECT_FLOAT_EQ (f.processor.getParameter (P::timeIndex), timeValue);
 
     f.host.events.clear();
-    testing::pressAndRelease (*s.pingOutButton);   // still off: no refresh has shown Ping_Out's default
-    EXPECT_EQ (testing::outline (f.host), "<4 4=1 >4");
-    testing::pressAndRelease (*s.pingOutButton);
-    EXPECT_EQ (testing::outline (f.host), "<4 4=1 >4 <4 4=0 >4");
+    corvanteelTest::pressAndRelease (*s.pingOutButton);   // still off: no refresh has shown Ping_Out's default
+    EXPECT_EQ (corvanteelTest::outline (f.host), "<4 4=1 >4");
+    corvanteelTest::pressAndRelease (*s.pingOutButton);
+    EXPECT_EQ (corvanteelTest::outline (f.host), "<4 4=1 >4 <4 4=0 >4");
 }
 
 TEST (DelayComponent, LearnAndUnlearnActOnWhatTimeDrives)
@@ -107,11 +67,11 @@ TEST (DelayComponent, LearnAndUnlearnActOnWhatTimeDrives)
         for (auto* parameter : f.processor.pluginParameters)
             parameter->midiCC = 7;
 
-        testing::setParameter (f.processor, P::syncIndex, c.sync);
+        corvanteelTest::setParameter (f.processor, P::syncIndex, c.sync);
         f.processor.midiLearnActive = c.learn;
         f.processor.midiUnlearnActive = ! c.learn;
 
-        testing::dragVertically (*f.section.timeSlider, { -15.0f });
+        corvanteelTest::dragVertically (*f.section.timeSlider, { -15.0f });
 
         const int other = c.driven == P::timeIndex ? P::divisionIndex : P::timeIndex;
         const auto& driven = *f.processor.pluginParameters[c.driven];
@@ -128,11 +88,11 @@ TEST (DelayComponent, RefreshShowsTheParameterTimeDrives)
     auto& s = f.section;
     auto defaultOf = [&] (int index) { return (double) f.processor.pluginParameters[index]->defaultNormalisedValue; };
 
-    testing::setParameter (f.processor, P::timeIndex, 0.25f);
-    testing::setParameter (f.processor, P::divisionIndex, 0.75f);
-    testing::setParameter (f.processor, P::feedbackIndex, 0.3f);
-    testing::setParameter (f.processor, P::stereoSeparationIndex, 0.6f);
-    testing::setParameter (f.processor, P::pingOutIndex, 0.0f);
+    corvanteelTest::setParameter (f.processor, P::timeIndex, 0.25f);
+    corvanteelTest::setParameter (f.processor, P::divisionIndex, 0.75f);
+    corvanteelTest::setParameter (f.processor, P::feedbackIndex, 0.3f);
+    corvanteelTest::setParameter (f.processor, P::stereoSeparationIndex, 0.6f);
+    corvanteelTest::setParameter (f.processor, P::pingOutIndex, 0.0f);
 
     s.refreshFromProcessor();
     EXPECT_FALSE (s.firstUpdate);
@@ -146,14 +106,14 @@ TEST (DelayComponent, RefreshShowsTheParameterTimeDrives)
     EXPECT_DOUBLE_EQ (s.sepSlider->getDoubleClickReturnValue(), defaultOf (P::stereoSeparationIndex));
 
     // Sync switched by the host: the next refresh moves TIME and its double-click target.
-    testing::setParameter (f.processor, P::syncIndex, 1.0f);
+    corvanteelTest::setParameter (f.processor, P::syncIndex, 1.0f);
     s.refreshFromProcessor();
     EXPECT_TRUE (s.syncButton->getToggleState());
     EXPECT_DOUBLE_EQ (s.timeSlider->getValue(), 0.75);
     EXPECT_DOUBLE_EQ (s.timeSlider->getDoubleClickReturnValue(), defaultOf (P::divisionIndex));
-    EXPECT_EQ (testing::outline (f.host), "");
+    EXPECT_EQ (corvanteelTest::outline (f.host), "");
 
-    testing::doubleClick (*s.timeSlider);
-    EXPECT_EQ (testing::outline (f.host), "<2 2=" + juce::String ((float) s.timeSlider->getValue()) + " >2");
+    corvanteelTest::doubleClick (*s.timeSlider);
+    EXPECT_EQ (corvanteelTest::outline (f.host), "<2 2=" + juce::String ((float) s.timeSlider->getValue()) + " >2");
     EXPECT_NEAR (f.processor.getParameter (P::divisionIndex), defaultOf (P::divisionIndex), 0.0005);
 }

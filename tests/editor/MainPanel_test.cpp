@@ -42,7 +42,7 @@ TEST (MainPanel, BothArtworksLoad)
 TEST (MainPanel, ArtworksAreFittedCentredIntoTheirBoxes)
 {
     MainPanel panel;
-    const auto image = testing::snapshot (panel);
+    const auto image = corvanteelTest::snapshot (panel);
 
     for (auto box : { titleBox, logoBox })
     {
@@ -65,7 +65,7 @@ TEST (MainPanel, MissingArtworkLeavesEverythingElsePainted)
     panel.titleDrawable = nullptr;
     panel.logoDrawable = nullptr;
 
-    const auto image = testing::snapshot (panel);
+    const auto image = corvanteelTest::snapshot (panel);
     const juce::Colour grey (0xffaeaeae);
 
     EXPECT_TRUE (brightPixels (image, titleBox).isEmpty());
@@ -73,8 +73,8 @@ TEST (MainPanel, MissingArtworkLeavesEverythingElsePainted)
 
     for (auto p : { juce::Point<int> (0, 200), { 749, 320 }, { 250, 100 }, { 500, 200 }, { 600, 0 }, { 600, 139 },
                     { 600, 280 }, { 600, 349 } })
-        EXPECT_TRUE (testing::nearColour (image.getPixelAt (p.x, p.y), grey)) << p.toString();
+        EXPECT_TRUE (corvanteelTest::nearColour (image.getPixelAt (p.x, p.y), grey)) << p.toString();
 
     // The sections paint as before: the STUTTER title bar over the black panel.
-    EXPECT_TRUE (testing::nearColour (image.getPixelAt (5, 5), juce::Colour (0xff575757)));
+    EXPECT_TRUE (corvanteelTest::nearColour (image.getPixelAt (5, 5), juce::Colour (0xff575757)));
 }

@@ -7,14 +7,14 @@
 
 namespace
 {
-    using testing::click;
+    using corvanteelTest::click;
 
     class MidiComponentTest : public ::testing::Test
     {
     protected:
         MidiComponentTest() { strip.ownerProcessor = &processor; }
 
-        testing::TemporaryHome home;
+        corvanteelTest::TemporaryHome home;
         ZentovaAudioProcessor processor;
         MidiComponent strip;
     };
@@ -63,7 +63,7 @@ TEST_F (MidiComponentTest, ConstructionStateAndBounds)
 
 TEST_F (MidiComponentTest, TogglesMirrorTheModesAndClearRequests)
 {
-    testing::RecordingListener host (processor);
+    corvanteelTest::RecordingListener host (processor);
 
     click (*strip.learnButton);
     EXPECT_TRUE (processor.midiLearnActive.load());

@@ -23,7 +23,7 @@ namespace
         /** For each of the 26 rows, whether any pixel in it is lit. */
         std::vector<bool> litRows()
         {
-            const auto image = testing::snapshot (scope);
+            const auto image = corvanteelTest::snapshot (scope);
             std::vector<bool> rows;
             for (int y = 0; y < image.getHeight(); ++y)
             {
@@ -84,7 +84,7 @@ TEST (OscillComp, SilenceIsAFlatLineAcrossTheMiddle)
     // y = 13 exactly: the 1-pixel stroke covers half of rows 12 and 13, across the full width.
     EXPECT_EQ (s.litRows(), onlyRows ({ 12, 13 }));
 
-    const auto image = testing::snapshot (s.scope);
+    const auto image = corvanteelTest::snapshot (s.scope);
     for (int x = 0; x < 100; ++x)
     {
         EXPECT_NEAR (image.getPixelAt (x, 12).getAlpha(), 128, 3) << x;

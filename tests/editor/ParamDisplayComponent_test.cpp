@@ -76,7 +76,7 @@ TEST (ParamDisplayComponent, LayoutAndTextHeightFollowTheHeight)
 
 TEST (ParamDisplayComponent, RefreshShowsTheLastTouchedParameter)
 {
-    testing::TemporaryHome home;
+    corvanteelTest::TemporaryHome home;
     ZentovaAudioProcessor processor;
     ParamDisplayComponent display;
     display.ownerProcessor = &processor;
@@ -85,7 +85,7 @@ TEST (ParamDisplayComponent, RefreshShowsTheLastTouchedParameter)
     EXPECT_EQ (display.nameLabel->getText(), "v 1.1");
     EXPECT_TRUE (display.valueLabel->getText().isEmpty());
 
-    testing::setParameter (processor, ZentovaAudioProcessor::feedbackIndex, 0.5f);
+    corvanteelTest::setParameter (processor, ZentovaAudioProcessor::feedbackIndex, 0.5f);
     processor.updateLastTouched (ZentovaAudioProcessor::feedbackIndex);
     display.refreshFromProcessor();
     EXPECT_EQ (display.nameLabel->getText(), "Feedback");

@@ -23,7 +23,7 @@ namespace
         ZentovaAudioProcessorEditor* editor;
     };
 
-    using testing::runMessageLoop;
+    using corvanteelTest::runMessageLoop;
 } // namespace
 
 TEST (PluginEditor, IsBuiltAsTheHostExpects)
@@ -84,7 +84,7 @@ TEST (PluginEditor, TimerRefreshesThePanelWithinOnePeriod)
 {
     Editor e;
     auto& panel = e.editor->mainPanel;
-    testing::setParameter (e.processor, P::cutoffFloorIndex, 0.9f);
+    corvanteelTest::setParameter (e.processor, P::cutoffFloorIndex, 0.9f);
     ASSERT_TRUE (panel.filterComponent->firstUpdate);
 
     runMessageLoop (120);
@@ -127,14 +127,14 @@ TEST (PluginEditor, EachEditorHasItsOwnLookAndSections)
 TEST (PluginEditor, SnapshotShowsTheFrameSectionsAndControls)
 {
     Editor e;
-    testing::setParameter (e.processor, P::syncIndex, 1.0f);
-    testing::setParameter (e.processor, P::pingOutIndex, 0.0f);
+    corvanteelTest::setParameter (e.processor, P::syncIndex, 1.0f);
+    corvanteelTest::setParameter (e.processor, P::pingOutIndex, 0.0f);
     e.editor->timerCallback();
 
-    const auto image = testing::snapshot (*e.editor);
+    const auto image = corvanteelTest::snapshot (*e.editor);
     ASSERT_EQ (image.getWidth(), 750);
     ASSERT_EQ (image.getHeight(), 350);
-    auto isGrey = [&] (int x, int y) { return testing::nearColour (image.getPixelAt (x, y), grey); };
+    auto isGrey = [&] (int x, int y) { return corvanteelTest::nearColour (image.getPixelAt (x, y), grey); };
 
     for (int y = 0; y < 350; ++y)
     {
@@ -151,14 +151,14 @@ TEST (PluginEditor, SnapshotShowsTheFrameSectionsAndControls)
     // Title bars of the sections: half-transparent grey over black, a grey line under them.
     for (auto origin : { juce::Point<int> (0, 0), { 250, 0 }, { 500, 0 }, { 0, 140 }, { 500, 140 } })
     {
-        EXPECT_TRUE (testing::nearColour (image.getPixelAt (origin.x + 5, origin.y + 5), juce::Colour (0xff575757))) << origin.toString();
+        EXPECT_TRUE (corvanteelTest::nearColour (image.getPixelAt (origin.x + 5, origin.y + 5), juce::Colour (0xff575757))) << origin.toString();
         EXPECT_TRUE (isGrey (origin.x + 5, origin.y + 25)) << origin.toString();
         EXPECT_EQ (image.getPixelAt (origin.x + 5, origin.y + 26), black) << origin.toString();
     }
 
     // FILTER's FLOOR knob (r = 18) in the large variant, its MOD knob (r = 13) in the small one.
-    EXPECT_NEAR (testing::knobHubExtent (image, { 250 + 45, 55 }, 18.0f), 9.0f, 0.2f);
-    EXPECT_NEAR (testing::knobHubExtent (image, { 250 + 125, 55 }, 13.0f), 0.45f * 13.0f, 0.2f);
+    EXPECT_NEAR (corvanteelTest::knobHubExtent (image, { 250 + 45, 55 }, 18.0f), 9.0f, 0.2f);
+    EXPECT_NEAR (corvanteelTest::knobHubExtent (image, { 250 + 125, 55 }, 13.0f), 0.45f * 13.0f, 0.2f);
 
     // SYNC is on (filled), PING->O off (a 2-pixel frame round a black inside).
     EXPECT_TRUE (isGrey (15 + 3, 250 + 3));
@@ -172,7 +172,7 @@ TEST (PluginEditor, NothingOnThePanelReachesBelowTheEditor)
 {
     Editor e;
     e.editor->timerCallback();
-    const auto image = testing::snapshot (e.editor->mainPanel);
+    const auto image = corvanteelTest::snapshot (e.editor->mainPanel);
     ASSERT_EQ (image.getHeight(), 420);
 
     for (int y = 350; y < 420; ++y)
@@ -184,7 +184,7 @@ TEST (PluginEditor, AnOpenEditorKeepsItsTypefaceWhateverOtherEditorsDo)
 {
     Editor first;
     first.editor->timerCallback();
-    const auto before = testing::snapshot (*first.editor);
+    const auto before = corvanteelTest::snapshot (*first.editor);
 
     // Another instance's editor, built and closed without ever being painted: the
     // faces cached so far are dropped when it opens, and none come through its look.
@@ -199,7 +199,7 @@ TEST (PluginEditor, AnOpenEditorKeepsItsTypefaceWhateverOtherEditorsDo)
 
     // Every text the editor paints with a font made afresh (the section titles among
     // them) looks as it did.
-    const auto after = testing::snapshot (*first.editor);
+    const auto after = corvanteelTest::snapshot (*first.editor);
     int differing = 0;
     for (int y = 0; y < before.getHeight(); ++y)
         for (int x = 0; x < before.getWidth(); ++x)

@@ -9,8 +9,8 @@
 
 namespace
 {
-    using testing::click;
-    using testing::runMessageLoop;
+    using corvanteelTest::click;
+    using corvanteelTest::runMessageLoop;
 
     /** A browser on a processor whose preset folder holds the given presets
         (written before the processor is built, so its scan finds them). */
@@ -36,7 +36,7 @@ namespace
             EXPECT_EQ (processor->currentPresetIndex.load(), index) << label;
         }
 
-        testing::TemporaryHome home;
+        corvanteelTest::TemporaryHome home;
         std::unique_ptr<ZentovaAudioProcessor> processor;
         std::unique_ptr<PresetComponent> browser;
     };
@@ -123,7 +123,7 @@ TEST_F (PresetComponentTest, SteppedRequestReachesTheProcessor)
 
     click (*browser->nextButton);
     processor->prepareToPlay (44100.0, 64);
-    testing::processSilence (*processor, 64, 64);
+    corvanteelTest::processSilence (*processor, 64, 64);
 
     EXPECT_FALSE (processor->presetIndexPending.load());
     EXPECT_TRUE (processor->presetFilePending.load());
@@ -182,12 +182,12 @@ TEST_F (PresetComponentTest, RandomSetsRandomizeWithoutGestureAndRunsTheLearnHoo
     randomize.midiCC.store (20);
     processor->lastTouchedParameterName.set ("Feedback");
 
-    testing::RecordingListener host (*processor);
+    corvanteelTest::RecordingListener host (*processor);
     processor->midiLearnActive.store (true);
     click (*browser->randomButton);
 
     ASSERT_EQ (host.events.size(), 1u);
-    EXPECT_EQ (host.events[0].kind, testing::RecordingListener::Event::value);
+    EXPECT_EQ (host.events[0].kind, corvanteelTest::RecordingListener::Event::value);
     EXPECT_EQ (host.events[0].index, ZentovaAudioProcessor::randomizeIndex);
     EXPECT_EQ (processor->getParameter (ZentovaAudioProcessor::randomizeIndex), 1.0f);
     EXPECT_TRUE (randomize.learnArmed.load());
@@ -211,7 +211,7 @@ TEST_F (PresetComponentTest, RefreshFillsTheBoxAndShowsTheState)
 
     browser->saveButton->setToggleState (true, juce::dontSendNotification);
     browser->nextButton->setToggleState (true, juce::dontSendNotification);
-    testing::setParameter (*processor, ZentovaAudioProcessor::randomizeIndex, 1.0f);
+    corvanteelTest::setParameter (*processor, ZentovaAudioProcessor::randomizeIndex, 1.0f);
 
     browser->refreshFromProcessor();
     runMessageLoop();
@@ -317,7 +317,7 @@ TEST_F (PresetComponentTest, APickWinsOverARefreshBeforeItsChangeNotice)
 
         processor->presetListChanged.store (refillBetween);
         browser->refreshFromProcessor();
-        testing::dispatchPendingMessages();
+        corvanteelTest::dispatchPendingMessages();
 
         expectIndexRequest (gamma, refillBetween ? "refill between" : "tick between");
         EXPECT_EQ (processor->currentPresetName.get(), "Gamma") << refillBetween;

@@ -65,7 +65,7 @@ namespace
 
         float defaultOf (int index) const { return processor.pluginParameters[index]->defaultNormalisedValue; }
 
-        testing::TemporaryHome home;
+        corvanteelTest::TemporaryHome home;
         ZentovaAudioProcessor processor;
         PresetComponent browser;
     };
@@ -73,9 +73,9 @@ namespace
 
 TEST_F (PresetFileTest, SavingWritesTheDocumentByteForByte)
 {
-    testing::setParameter (processor, feedbackIndex, 0.123f);
-    testing::setParameter (processor, ZentovaAudioProcessor::timeIndex, 0.0001f);
-    testing::setParameter (processor, ZentovaAudioProcessor::syncIndex, 1.0f);
+    corvanteelTest::setParameter (processor, feedbackIndex, 0.123f);
+    corvanteelTest::setParameter (processor, ZentovaAudioProcessor::timeIndex, 0.0001f);
+    corvanteelTest::setParameter (processor, ZentovaAudioProcessor::syncIndex, 1.0f);
 
     browser.saveChosenFile (presetFile ("Bass.tqz"));
 
@@ -100,7 +100,7 @@ TEST_F (PresetFileTest, SavingWritesTheDocumentByteForByte)
 TEST_F (PresetFileTest, SavedValuesReadBackAsTheSameFloats)
 {
     for (int i = 0; i < numParameters; ++i)
-        testing::setParameter (processor, i, (float) (i + 1) * 0.0473f);
+        corvanteelTest::setParameter (processor, i, (float) (i + 1) * 0.0473f);
 
     ASSERT_TRUE (PresetFile::write (presetFile ("Values.tqz"), "Values", processor));
 
@@ -108,7 +108,7 @@ TEST_F (PresetFileTest, SavedValuesReadBackAsTheSameFloats)
     for (int i = 0; i < numParameters; ++i)
     {
         saved.push_back (processor.getParameter (i));
-        testing::setParameter (processor, i, 0.0f);
+        corvanteelTest::setParameter (processor, i, 0.0f);
     }
 
     ASSERT_TRUE (PresetFile::read (presetFile ("Values.tqz"), processor));
@@ -183,7 +183,7 @@ TEST_F (PresetFileTest, ReaderRules)
 
     for (const auto& c : cases)
     {
-        testing::setParameter (processor, feedbackIndex, 0.77f);
+        corvanteelTest::setParameter (processor, feedbackIndex, 0.77f);
         processor.currentPresetName.set ("Before");
         file.replaceWithText (c.text);
 
@@ -211,7 +211,7 @@ TEST_F (PresetFileTest, HandEditedFileSavedAsUtf16IsApplied)
     ASSERT_EQ (file.getSize() % 2, 0);
     ASSERT_NE (juce::parseXML (file), nullptr);   // JUCE's own parser reads it
 
-    testing::setParameter (processor, feedbackIndex, 0.77f);
+    corvanteelTest::setParameter (processor, feedbackIndex, 0.77f);
     EXPECT_TRUE (PresetFile::read (file, processor));
     EXPECT_EQ (processor.getParameter (feedbackIndex), 0.25f);
     EXPECT_EQ (processor.currentPresetName.get(), name);
@@ -220,18 +220,18 @@ TEST_F (PresetFileTest, HandEditedFileSavedAsUtf16IsApplied)
 TEST_F (PresetFileTest, NameOnlyResetsEveryParameterWithTwentyNotificationsAndNoGesture)
 {
     for (int i = 0; i < numParameters; ++i)
-        testing::setParameter (processor, i, 1.0f);
+        corvanteelTest::setParameter (processor, i, 1.0f);
 
     const auto file = presetFile ("NameOnly.tqz");
     file.replaceWithText ("<ZENTOVA_PRESET PresetName=\"NameOnly\"/>");
 
-    testing::RecordingListener host (processor);
+    corvanteelTest::RecordingListener host (processor);
     ASSERT_TRUE (PresetFile::read (file, processor));
 
     ASSERT_EQ (host.events.size(), (size_t) numParameters);
     for (int i = 0; i < numParameters; ++i)
     {
-        EXPECT_EQ (host.events[(size_t) i].kind, testing::RecordingListener::Event::value);
+        EXPECT_EQ (host.events[(size_t) i].kind, corvanteelTest::RecordingListener::Event::value);
         EXPECT_EQ (host.events[(size_t) i].index, i);
         EXPECT_EQ (processor.getParameter (i), defaultOf (i)) << i;
     }
@@ -246,7 +246,7 @@ TEST_F (PresetFileTest, RandomizeInAFileTriggersARandomizeAtTheNextBlock)
     EXPECT_EQ (processor.getParameter (ZentovaAudioProcessor::randomizeIndex), 1.0f);
 
     processor.prepareToPlay (44100.0, 64);
-    testing::processSilence (processor, 64, 64);
+    corvanteelTest::processSilence (processor, 64, 64);
 
     EXPECT_EQ (processor.getParameter (ZentovaAudioProcessor::randomizeIndex), 0.0f);
     EXPECT_NE (processor.getParameter (ZentovaAudioProcessor::timeIndex), 0.5f);

@@ -12,7 +12,7 @@ namespace
     using P = ZentovaAudioProcessor;
 
     /** Runs the message loop: timers (the editor's 50 ms refresh) and async notices. */
-    using testing::runMessageLoop;
+    using corvanteelTest::runMessageLoop;
 
     // Long enough for several refreshes of the editor's timer.
     constexpr int severalRefreshesMs = 300;
@@ -40,9 +40,9 @@ namespace
         MainPanel& panel() { return editor->mainPanel; }
         PresetComponent& presets() { return *panel().presetComponent; }
 
-        void processOneBlock() { testing::processSilence (*processor, 64, 64); }
+        void processOneBlock() { corvanteelTest::processSilence (*processor, 64, 64); }
 
-        testing::TemporaryHome home;
+        corvanteelTest::TemporaryHome home;
         std::unique_ptr<P> processor;
         std::unique_ptr<ZentovaAudioProcessorEditor> editor;
     };
@@ -59,13 +59,13 @@ TEST_F (RefreshTest, NothingTheRefreshDoesReachesTheHostOrArmsLearning)
         parameter->midiCC.store (7);
     processor->lastTouchedParameterName.set ("Untouched");
 
-    testing::RecordingListener host (*processor);
+    corvanteelTest::RecordingListener host (*processor);
 
     for (int round = 0; round < 3; ++round)
     {
         for (int i = 0; i < P::numParameters; ++i)
             if (i != P::randomizeIndex)
-                testing::setParameter (*processor, i, (float) ((i + round) % 4) / 3.0f);
+                corvanteelTest::setParameter (*processor, i, (float) ((i + round) % 4) / 3.0f);
 
         panel().updateFromPlugin();
         runMessageLoop (20);
@@ -90,7 +90,7 @@ TEST_F (RefreshTest, RateModeSelectsTheModeBoxItem)
 
     for (const auto& c : cases)
     {
-        testing::setParameter (*processor, P::rateModeIndex, c.value);
+        corvanteelTest::setParameter (*processor, P::rateModeIndex, c.value);
         panel().updateFromPlugin();
         EXPECT_EQ (panel().modulationComponent->modeBox->getText(), c.shown) << c.value;
     }
@@ -103,7 +103,7 @@ TEST_F (RefreshTest, RequestButtonsStayLitUntilABlockHasRun)
 
     processor->panicRequested.store (true);
     processor->clearMidiRequested.store (true);
-    testing::setParameter (*processor, P::randomizeIndex, 1.0f);
+    corvanteelTest::setParameter (*processor, P::randomizeIndex, 1.0f);
 
     const auto lit = [this]
     {
@@ -144,7 +144,7 @@ TEST_F (RefreshTest, ParameterDisplayInThePanel)
     EXPECT_EQ (display.nameLabel->getText(), "v 1.1");
     EXPECT_TRUE (display.valueLabel->getText().isEmpty());
 
-    testing::setParameter (*processor, P::feedbackIndex, 0.5f);
+    corvanteelTest::setParameter (*processor, P::feedbackIndex, 0.5f);
     processor->updateLastTouched (P::feedbackIndex);
     panel().updateFromPlugin();
     EXPECT_EQ (display.nameLabel->getText(), "Feedback");
@@ -157,7 +157,7 @@ TEST_F (RefreshTest, ProgramChangeWithoutAnEditorIsAppliedBeforeTheNextEditorOpe
 
     juce::MidiBuffer midi;
     midi.addEvent (juce::MidiMessage::programChange (1, 5), 0);
-    testing::processWithMidi (*processor, midi, 64);   // noted in this block
+    corvanteelTest::processWithMidi (*processor, midi, 64);   // noted in this block
     processOneBlock();                                 // turned into a file request at the next
 
     EXPECT_TRUE (processor->presetFilePending.load());
@@ -177,11 +177,11 @@ TEST_F (RefreshTest, WhileAnEditorIsOpenItsRefreshAloneLoadsThePresetOnce)
     createProcessor ({ { "Only", 0.25f } });
     openEditor();
     editor->stopTimer();   // refreshes by hand only, to see who loads
-    testing::RecordingListener host (*processor);
+    corvanteelTest::RecordingListener host (*processor);
 
     juce::MidiBuffer midi;
     midi.addEvent (juce::MidiMessage::programChange (1, 0), 0);
-    testing::processWithMidi (*processor, midi, 64);
+    corvanteelTest::processWithMidi (*processor, midi, 64);
     processOneBlock();
 
     runMessageLoop (severalRefreshesMs);   // the processor's own loader stays idle
@@ -197,7 +197,7 @@ TEST_F (RefreshTest, WhileAnEditorIsOpenItsRefreshAloneLoadsThePresetOnce)
 
     // Once the last editor has closed, the processor loads again on its own.
     editor.reset();
-    testing::setParameter (*processor, P::feedbackIndex, 0.1f);
+    corvanteelTest::setParameter (*processor, P::feedbackIndex, 0.1f);
     processor->presetIndexPending = true;
     processOneBlock();
     runMessageLoop (severalRefreshesMs);
@@ -226,8 +226,8 @@ TEST_F (RefreshTest, SaveDialogsKeepTheEditsAndNotifyTheHostOfNothing)
 
     // An edit, then SAVE twice: cancelled, then confirmed under a new name. Each rescan
     // refills the box, which keeps showing the current name; nothing is read from disk.
-    testing::setParameter (*processor, P::feedbackIndex, 0.1f);
-    testing::RecordingListener host (*processor);
+    corvanteelTest::setParameter (*processor, P::feedbackIndex, 0.1f);
+    corvanteelTest::RecordingListener host (*processor);
 
     struct Save { juce::File chosen; const char* shown; int items; };
     const Save saves[] = { { {}, "B", 2 }, { home.presetFolder().getChildFile ("C"), "C", 3 } };
@@ -246,7 +246,7 @@ TEST_F (RefreshTest, SaveDialogsKeepTheEditsAndNotifyTheHostOfNothing)
         EXPECT_FALSE (processor->presetIndexPending.load()) << save.shown;
         EXPECT_FALSE (processor->presetFilePending.load()) << save.shown;
         EXPECT_EQ (processor->getParameter (P::feedbackIndex), 0.1f) << save.shown;
-        EXPECT_EQ (testing::outline (host), "") << save.shown;
+        EXPECT_EQ (corvanteelTest::outline (host), "") << save.shown;
     }
 }
 
@@ -255,9 +255,9 @@ TEST_F (RefreshTest, APickWinsOverATickBetweenItAndItsChangeNotice)
     createProcessor ({ { "A", 0.25f }, { "B", 0.5f }, { "C", 0.75f } });
     openEditor();
     panel().updateFromPlugin();
-    testing::dispatchPendingMessages();
+    corvanteelTest::dispatchPendingMessages();
 
-    testing::RecordingListener host (*processor);
+    corvanteelTest::RecordingListener host (*processor);
     auto& modeBox = *panel().modulationComponent->modeBox;
 
     // A pick reports itself asynchronously, as from the box's list; the panel's tick
@@ -270,15 +270,15 @@ TEST_F (RefreshTest, APickWinsOverATickBetweenItAndItsChangeNotice)
         host.events.clear();
         modeBox.setSelectedId (pick.itemId, juce::sendNotificationAsync);
         panel().updateFromPlugin();
-        testing::dispatchPendingMessages();
+        corvanteelTest::dispatchPendingMessages();
 
-        EXPECT_EQ (testing::outline (host), pick.sent) << pick.itemId;
+        EXPECT_EQ (corvanteelTest::outline (host), pick.sent) << pick.itemId;
         panel().updateFromPlugin();
         EXPECT_EQ (modeBox.getSelectedId(), pick.itemId);
     }
 
     // A host change still shows at the next tick.
-    testing::setParameter (*processor, P::rateModeIndex, 1.0f);
+    corvanteelTest::setParameter (*processor, P::rateModeIndex, 1.0f);
     panel().updateFromPlugin();
     EXPECT_EQ (modeBox.getText(), "x 10");
 
@@ -286,7 +286,7 @@ TEST_F (RefreshTest, APickWinsOverATickBetweenItAndItsChangeNotice)
     const auto c = processor->presetManager.presetNames.get().indexOf ("C");
     presetBox.setSelectedItemIndex (c, juce::sendNotificationAsync);
     panel().updateFromPlugin();
-    testing::dispatchPendingMessages();
+    corvanteelTest::dispatchPendingMessages();
 
     EXPECT_TRUE (processor->presetIndexPending.load());
     EXPECT_EQ (processor->currentPresetIndex.load(), c);

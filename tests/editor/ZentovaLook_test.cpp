@@ -66,7 +66,7 @@ TEST (ZentovaLook, KnobVariantFollowsTheRadius)
     {
         const auto image = drawKnob (look, c.size, 0.5f);
         const int mid = c.size / 2;
-        EXPECT_NEAR (testing::knobHubExtent (image, { mid, mid }, (float) c.radius), c.hubScale * (float) c.radius, 0.2f) << c.size;
+        EXPECT_NEAR (corvanteelTest::knobHubExtent (image, { mid, mid }, (float) c.radius), c.hubScale * (float) c.radius, 0.2f) << c.size;
 
         // The outer disc has the full radius r: its last row lit, the one after it empty.
         const int centre = c.size / 2;
@@ -213,7 +213,7 @@ namespace
             // once it has been listed.
             for (int wait = 0; wait < 250 && list().getNumSelectedRows() == 0; ++wait)
             {
-                testing::runMessageLoop (20);
+                corvanteelTest::runMessageLoop (20);
                 browser.getDisplayComponent()->setSelectedFile (folder.getChildFile ("Bass.tqz"));
             }
         }
@@ -240,7 +240,7 @@ namespace
         }
 
         ZentovaLook& look;
-        testing::TemporaryHome home;
+        corvanteelTest::TemporaryHome home;
         juce::File folder = withTwoPresets (home.presetFolder());
         juce::WildcardFileFilter filter { "*.tqz", {}, "Presets" };
         juce::FileBrowserComponent browser { juce::FileBrowserComponent::saveMode | juce::FileBrowserComponent::canSelectFiles
@@ -269,7 +269,7 @@ TEST (ZentovaLook, FallbackFileDialogIsReadable)
     FallbackSaveDialog d (look);
     ASSERT_EQ (d.list().getNumSelectedRows(), 1);
 
-    const auto image = testing::snapshot (d.dialog);
+    const auto image = corvanteelTest::snapshot (d.dialog);
     const juce::Colour black (0xff000000), grey (0xffaeaeae), white (0xffffffff);
     const auto inDialog = [&d] (juce::Component& c) { return d.dialog.getLocalArea (&c, c.getLocalBounds()); };
 
@@ -291,8 +291,8 @@ TEST (ZentovaLook, FallbackFileDialogIsReadable)
     const auto selected = inDialog (*selectedRow), other = inDialog (*otherRow);
     const auto nameArea = [] (juce::Rectangle<int> row) { return row.withTrimmedLeft (32).withWidth (100); };
 
-    EXPECT_TRUE (testing::nearColour (image.getPixelAt (selected.getX() + selected.getWidth() / 2, selected.getCentreY()), grey));
-    EXPECT_TRUE (testing::nearColour (image.getPixelAt (other.getX() + other.getWidth() / 2, other.getCentreY()), white));
+    EXPECT_TRUE (corvanteelTest::nearColour (image.getPixelAt (selected.getX() + selected.getWidth() / 2, selected.getCentreY()), grey));
+    EXPECT_TRUE (corvanteelTest::nearColour (image.getPixelAt (other.getX() + other.getWidth() / 2, other.getCentreY()), white));
     EXPECT_GT (contrastingPixels (image, nameArea (selected), grey), 30);
     EXPECT_GT (contrastingPixels (image, nameArea (other), white), 30);
 }

@@ -1,9 +1,10 @@
 #pragma once
 
+#include "TemporaryHome.h"
+
 #include <juce_events/juce_events.h>
 
 #include <cstdint>
-#include <cstdlib>
 
 // libFuzzer's entry points.
 extern "C" int LLVMFuzzerInitialize (int* argc, char*** argv);
@@ -12,16 +13,10 @@ extern "C" int LLVMFuzzerTestOneInput (const uint8_t* data, size_t size);
 namespace fuzzing
 {
 
-/** A temporary HOME for the whole run and JUCE set up once. */
+/** A temporary HOME for the whole run, removed at exit, and JUCE set up once. */
 inline void initialise()
 {
-    static const auto home = []
-    {
-        auto folder = juce::File::createTempFile ("fuzz-home");
-        folder.createDirectory();
-        ::setenv ("HOME", folder.getFullPathName().toRawUTF8(), 1);
-        return folder;
-    }();
+    static const corvanteelTest::TemporaryHome home;
 
     // Kept for the whole run and never torn down: libFuzzer ends the process
     // through exit(), where JUCE's shutdown would race the other statics.

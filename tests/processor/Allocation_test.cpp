@@ -107,7 +107,7 @@ TEST (RealTime, ProcessBlockDoesNotAllocate)
     boundMidi.addEvent (juce::MidiMessage::controllerEvent (1, 23, 127), 511);
 
     // A host whose tempo moves from block to block.
-    testing::TempoPlayHead playHead;
+    corvanteelTest::TempoPlayHead playHead;
     p.setPlayHead (&playHead);
 
     for (int block = 0; block < 1000; ++block)
@@ -152,7 +152,7 @@ TEST (RealTime, ProcessBlockDoesNotAllocate)
 TEST (RealTime, ServingPresetRequestsDoesNotAllocate)
 {
     using P = ZentovaAudioProcessor;
-    testing::TemporaryHome home;
+    corvanteelTest::TemporaryHome home;
     home.presetFolder().createDirectory();
     for (const auto* name : { "Lead.TQZ", "Pad.tqz", "Bass.tqz" })
         home.presetFolder().getChildFile (name).replaceWithText ("<ZENTOVA_PRESET/>");

@@ -47,7 +47,7 @@ TEST (CrashLogClock, TellsTheLocalTimeAsTheFrameworkWritesIt)
     for (const auto& c : cases)
     {
         SCOPED_TRACE (std::string (c.zone) + " at " + std::to_string (c.t));
-        const testing::TemporaryTimeZone zone (c.zone);
+        const corvanteelTest::TemporaryTimeZone zone (c.zone);
         const CrashLogClock clock (newYear2026, fourYears);
 
         EXPECT_EQ (format (clock, c.t), c.expected);
@@ -60,7 +60,7 @@ TEST (CrashLogClock, AgreesWithTheFrameworkOverTheYearsItCovers)
     for (const auto* zoneName : { "UTC0", "<+0545>-5:45", "EST5EDT,M3.2.0,M11.1.0", "LHST-10:30LHDT-11,M10.1.0,M4.1.0" })
     {
         SCOPED_TRACE (zoneName);
-        const testing::TemporaryTimeZone zone (zoneName);
+        const corvanteelTest::TemporaryTimeZone zone (zoneName);
         const CrashLogClock clock (newYear2026, fourYears);
 
         int mismatches = 0;
@@ -82,7 +82,7 @@ TEST (CrashLogClock, AgreesWithTheFrameworkOverTheYearsItCovers)
 
 TEST (CrashLogClock, KeepsTheOffsetsAtTheEndsOfItsDays)
 {
-    const testing::TemporaryTimeZone zone ("EST5EDT,M3.2.0,M11.1.0");
+    const corvanteelTest::TemporaryTimeZone zone ("EST5EDT,M3.2.0,M11.1.0");
     const CrashLogClock januaryOnly (newYear2026, 31);
 
     // 1 July 2026 12:00 UTC is 8:00am EDT, but this clock knows standard time only.
@@ -92,7 +92,7 @@ TEST (CrashLogClock, KeepsTheOffsetsAtTheEndsOfItsDays)
 
 TEST (CrashLogClock, UsesTheTranslatedMonthNames)
 {
-    const testing::TemporaryTimeZone zone ("UTC0");
+    const corvanteelTest::TemporaryTimeZone zone ("UTC0");
     juce::LocalisedStrings::setCurrentMappings (new juce::LocalisedStrings (juce::String::fromUTF8 ("language: German\n\"Mar\" = \"M\xc3\xa4r\""), false));
     const CrashLogClock clock (newYear2026, 31);
     juce::LocalisedStrings::setCurrentMappings (nullptr);
@@ -102,7 +102,7 @@ TEST (CrashLogClock, UsesTheTranslatedMonthNames)
 
 TEST (CrashLogClock, CutsTheTextToTheBuffer)
 {
-    const testing::TemporaryTimeZone zone ("UTC0");
+    const corvanteelTest::TemporaryTimeZone zone ("UTC0");
     const CrashLogClock clock (newYear2026, 31);
 
     char text[8];

@@ -301,7 +301,7 @@ namespace
 
     // The log begins with what was kept of the old one, then holds exactly one new
     // report, and no temporary file of the trimming is left beside it.
-    void expectOneReportAfter (const testing::TemporaryHome& home, const std::string& kept)
+    void expectOneReportAfter (const corvanteelTest::TemporaryHome& home, const std::string& kept)
     {
         const auto log = readLog (home.crashLogFile());
         ASSERT_GE (log.size(), kept.size());
@@ -330,7 +330,7 @@ namespace
 
 TEST (CrashLog, EveryFatalSignalGetsTheHandlerWithoutRestartingSystemCalls)
 {
-    testing::TemporaryHome home;
+    corvanteelTest::TemporaryHome home;
 
     const auto status = runInChildProcess ([]
     {
@@ -365,7 +365,7 @@ TEST (CrashLog, EachFatalSignalWritesOneReportAndKillsTheProcess)
     for (const auto signalNumber : fatalSignals)
     {
         SCOPED_TRACE (::strsignal (signalNumber));
-        testing::TemporaryHome home;
+        corvanteelTest::TemporaryHome home;
         ASSERT_FALSE (home.crashLogFile().getParentDirectory().exists());
 
         ASSERT_NO_FATAL_FAILURE (crashChild (signalNumber));
@@ -377,7 +377,7 @@ TEST (CrashLog, EachFatalSignalWritesOneReportAndKillsTheProcess)
 
 TEST (CrashLog, ASecondCrashAppendsASecondReport)
 {
-    testing::TemporaryHome home;
+    corvanteelTest::TemporaryHome home;
 
     ASSERT_NO_FATAL_FAILURE (crashChild (SIGSEGV));
     ASSERT_NO_FATAL_FAILURE (crashChild (SIGSEGV));
@@ -392,7 +392,7 @@ TEST (CrashLog, ALongLogIsTrimmedToItsTailBeforeTheReport)
     for (const size_t oldSize : { (size_t) 200000, limit, limit - 1 })
     {
         SCOPED_TRACE ("old log of " + std::to_string (oldSize) + " bytes");
-        testing::TemporaryHome home;
+        corvanteelTest::TemporaryHome home;
 
         const auto oldLog = makeOldLog (oldSize);
         ASSERT_EQ (oldLog.size(), oldSize);
@@ -420,7 +420,7 @@ TEST (CrashLog, ALogWhoseTailHoldsNoLineBreakIsLeftWhole)
 
     for (const auto& oldLog : { std::string (200000, '.'), zeroFirst })
     {
-        testing::TemporaryHome home;
+        corvanteelTest::TemporaryHome home;
         ASSERT_TRUE (home.crashLogFile().getParentDirectory().createDirectory());
         ASSERT_TRUE (home.crashLogFile().replaceWithData (oldLog.data(), oldLog.size()));
 
@@ -432,7 +432,7 @@ TEST (CrashLog, ALogWhoseTailHoldsNoLineBreakIsLeftWhole)
 
 TEST (CrashLog, TheReportNeedsNoAllocatorThatAnotherThreadHolds)
 {
-    testing::TemporaryHome home;
+    corvanteelTest::TemporaryHome home;
 
     const auto outcome = crashChildAfter (SIGSEGV, holdAllocatorLock);
 
@@ -447,7 +447,7 @@ TEST (CrashLog, TheReportNeedsNoAllocatorThatAnotherThreadHolds)
 
 TEST (CrashLog, AHandlerStuckOnALockIsEndedBySigkillWithinTwoSeconds)
 {
-    testing::TemporaryHome home;
+    corvanteelTest::TemporaryHome home;
 
     const auto outcome = crashChildAfter (SIGSEGV, holdLoaderLock);
 
@@ -472,8 +472,8 @@ TEST (CrashLog, TheReportStartsAtTheLocalTimeOfTheCrash)
     for (const auto* zoneName : { "UTC0", "<+0545>-5:45", "EST5EDT,M3.2.0,M11.1.0" })
     {
         SCOPED_TRACE (zoneName);
-        const testing::TemporaryTimeZone zone (zoneName);
-        testing::TemporaryHome home;
+        const corvanteelTest::TemporaryTimeZone zone (zoneName);
+        corvanteelTest::TemporaryHome home;
 
         const auto before = std::time (nullptr);
         ASSERT_NO_FATAL_FAILURE (crashChild (SIGSEGV));

@@ -79,7 +79,7 @@ namespace
         for (const auto& s : c.settings)
             p.setParameter (s.index, s.value);
 
-        testing::TempoPlayHead tempo;
+        corvanteelTest::TempoPlayHead tempo;
         p.setPlayHead (&tempo);
         // Bindings that other tests left in the preferences file play no part.
         for (auto* parameter : p.pluginParameters)

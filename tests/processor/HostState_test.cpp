@@ -99,7 +99,7 @@ TEST (HostState, SaveAndRestoreKeepsEverythingExactly)
     for (int i = 0; i < 20; ++i)
     {
         source.setParameter (i, random.nextFloat());
-        source.pluginParameters[i]->midiCC = (i * 7) % 128;
+        source.pluginParameters.getUnchecked (i)->midiCC = (i * 7) % 128;
     }
     source.setParameter (P::timeIndex, 1.0e-7f);
     source.currentPresetName.set (juce::String::fromUTF8 ("Caf\xc3\xa9 & \"Tape\" <x> ^`"));
@@ -180,9 +180,9 @@ TEST (HostState, ReaderRules)
         for (int i = 0; i < 20; ++i)
         {
             p.setParameter (i, 0.77f);
-            p.pluginParameters[i]->midiCC = 5;
+            p.pluginParameters.getUnchecked (i)->midiCC = 5;
         }
-        testing::RecordingListener host (p);
+        corvanteelTest::RecordingListener host (p);
         restore (p, wrap ("<ZENTOVA_STATE/>"));
 
         for (int i = 0; i < 20; ++i)

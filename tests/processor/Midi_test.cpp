@@ -17,11 +17,11 @@ namespace
 
     void sendController (P& p, int number, int value, int channel = 1)
     {
-        testing::processWithMidi (p, controller (number, value, channel));
+        corvanteelTest::processWithMidi (p, controller (number, value, channel));
     }
 
-    void bind (P& p, int index, int number)   { p.pluginParameters[index]->midiCC = number; }
-    int boundTo (P& p, int index)              { return p.pluginParameters[index]->midiCC.load(); }
+    void bind (P& p, int index, int number)   { p.pluginParameters.getUnchecked (index)->midiCC = number; }
+    int boundTo (P& p, int index)              { return p.pluginParameters.getUnchecked (index)->midiCC.load(); }
     float value (P& p, int index)              { return p.getParameter (index); }
 
     // What the parameter display shows after its next refresh, which turns the
@@ -79,7 +79,7 @@ TEST (Midi, ControllersDriveTheirParameters)
         SCOPED_TRACE (c.what);
         P p;
         bind (p, c.index, c.number);
-        testing::RecordingListener host (p);
+        corvanteelTest::RecordingListener host (p);
 
         sendController (p, c.number, c.value, 16);   // the channel is ignored
 
@@ -175,14 +175,14 @@ TEST (Midi, RandomizeControllerStartsOnlyAtFullValueAndLeavesTheDisplay)
     bind (p, P::randomizeIndex, 40);
 
     sendController (p, 40, 126);
-    testing::processSilence (p, 64, 64);
+    corvanteelTest::processSilence (p, 64, 64);
     EXPECT_EQ (value (p, P::randomizeIndex), 126.0f / 127.0f);
     EXPECT_EQ (shownName (p), "v 1.1");
 
     const float timeBefore = value (p, P::timeIndex);
     sendController (p, 40, 127);
     EXPECT_EQ (value (p, P::randomizeIndex), 1.0f);
-    testing::processSilence (p, 64, 64);   // the next block randomizes
+    corvanteelTest::processSilence (p, 64, 64);   // the next block randomizes
     EXPECT_EQ (value (p, P::randomizeIndex), 0.0f);
     EXPECT_NE (value (p, P::timeIndex), timeBefore);
     EXPECT_EQ (shownName (p), "v 1.1");
@@ -193,12 +193,12 @@ TEST (Midi, ProgramChangeIsRequestedForTheNextBlock)
     P p;
     juce::MidiBuffer midi;
     midi.addEvent (juce::MidiMessage::programChange (10, 5), 3);
-    testing::processWithMidi (p, midi);
+    corvanteelTest::processWithMidi (p, midi);
 
     EXPECT_EQ (p.currentPresetIndex.load(), 5);
     EXPECT_TRUE (p.presetIndexPending.load());   // carried out at the next block start
 
-    testing::processSilence (p, 16, 16);
+    corvanteelTest::processSilence (p, 16, 16);
     EXPECT_FALSE (p.presetIndexPending.load());
     EXPECT_FALSE (p.presetFilePending.load());   // the preset list is empty
 }
@@ -211,7 +211,7 @@ TEST (Midi, EventsOutsideTheBlockAreNeverHandled)
     midi.addEvent (juce::MidiMessage::controllerEvent (1, 7, 100), -1);
     midi.addEvent (juce::MidiMessage::controllerEvent (1, 7, 90), 64);   // block of 64: positions 0 to 63
     midi.addEvent (juce::MidiMessage::noteOn (1, 60, 0.5f), 10);
-    testing::processWithMidi (p, midi, 64);
+    corvanteelTest::processWithMidi (p, midi, 64);
 
     EXPECT_EQ (value (p, P::feedbackIndex), 0.4f);
 }
@@ -225,7 +225,7 @@ TEST (Midi, ClearForgetsBindingsButKeepsArming)
     p.pluginParameters[P::resonanceIndex]->learnArmed = true;
     p.clearMidiRequested = true;
 
-    testing::processSilence (p, 16, 16);
+    corvanteelTest::processSilence (p, 16, 16);
 
     for (int i = 0; i < 20; ++i)
         EXPECT_EQ (boundTo (p, i), -1);
@@ -248,8 +248,8 @@ TEST (Randomize, FollowsItsRulesOverManySeeds)
     {
         p.randomGenerator.setSeed (run);
         p.setParameter (P::randomizeIndex, 1.0f);
-        testing::RecordingListener host (p);
-        testing::processSilence (p, 1, 1);
+        corvanteelTest::RecordingListener host (p);
+        corvanteelTest::processSilence (p, 1, 1);
 
         ASSERT_EQ (host.countValueChanges(), 19);
         EXPECT_EQ (value (p, P::dryWetIndex), dryWet);
@@ -276,7 +276,7 @@ TEST (Randomize, PanicInTheSameBlockWins)
     p.randomGenerator.setSeed (7);
     p.setParameter (P::randomizeIndex, 1.0f);
     p.panicRequested = true;
-    testing::processSilence (p, 16, 16);
+    corvanteelTest::processSilence (p, 16, 16);
 
     EXPECT_EQ (value (p, P::feedbackIndex), 0.0f);
     EXPECT_EQ (value (p, P::modulationAmountIndex), 0.0f);
@@ -312,7 +312,7 @@ TEST (Panic, ClearsEveryPartOfTheEchoLoop)
     const double stutterBefore = bufferEnergy (p.stutterUnit[0]->buffer.get(), p.stutterUnit[0]->capacity);
     ASSERT_GT (stutterBefore, 0.0);
 
-    testing::RecordingListener host (p);
+    corvanteelTest::RecordingListener host (p);
     p.panicRequested = true;
     juce::AudioBuffer<float> empty (2, 0);
     p.processBlock (empty, midi);

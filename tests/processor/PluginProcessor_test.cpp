@@ -4,7 +4,7 @@
 
 JUCE_BEGIN_IGNORE_WARNINGS_GCC_LIKE ("-Wdeprecated-declarations")
 
-TEST (PluginProcessor, AnswersHostsAsDesigned)
+TEST (PluginProcessor, ReportsAStereoEffectWithMidiInTwentyParametersAndNoLatency)
 {
     ZentovaAudioProcessor processor;
 

@@ -33,7 +33,7 @@ namespace
     {
         Bindings bindings;
         for (int i = 0; i < numParameters; ++i)
-            bindings[(size_t) i] = processor.pluginParameters[i]->midiCC.load();
+            bindings[(size_t) i] = processor.pluginParameters.getUnchecked (i)->midiCC.load();
         return bindings;
     }
 
@@ -58,7 +58,7 @@ namespace
 
 TEST (Preferences, FirstUseCreatesTheFileWithEveryBindingUnbound)
 {
-    testing::TemporaryHome home;
+    corvanteelTest::TemporaryHome home;
     const auto file = home.preferencesFile();
     ASSERT_FALSE (file.getParentDirectory().exists());
 
@@ -105,7 +105,7 @@ TEST (Preferences, ANewInstanceReadsItsBindingsFromTheFile)
     for (const auto& c : cases)
     {
         SCOPED_TRACE (c.description);
-        testing::TemporaryHome home;
+        corvanteelTest::TemporaryHome home;
         writePreferencesFile (home.preferencesFile(), propertiesDocument (c.content));
 
         auto expected = unbound();
@@ -128,7 +128,7 @@ TEST (Preferences, AnUnreadableFileLeavesEveryBindingUnbound)
     for (const auto* content : contents)
     {
         SCOPED_TRACE (content);
-        testing::TemporaryHome home;
+        corvanteelTest::TemporaryHome home;
         writePreferencesFile (home.preferencesFile(), content);
         EXPECT_EQ (bindingsOfNewInstance(), unbound());
     }
@@ -136,7 +136,7 @@ TEST (Preferences, AnUnreadableFileLeavesEveryBindingUnbound)
 
 TEST (Preferences, AnUnchangedSetLeavesTheFileUntouched)
 {
-    testing::TemporaryHome home;
+    corvanteelTest::TemporaryHome home;
     const auto file = home.preferencesFile();
 
     juce::String values;
@@ -164,7 +164,7 @@ TEST (Preferences, AnUnchangedSetLeavesTheFileUntouched)
 
 TEST (Preferences, BindingsLearntInOneInstanceReachTheNext)
 {
-    testing::TemporaryHome home;
+    corvanteelTest::TemporaryHome home;
 
     {
         ZentovaAudioProcessor processor;

@@ -15,7 +15,7 @@ namespace
     {
         p.currentPresetIndex = index;
         p.presetIndexPending = true;
-        testing::processSilence (p, 8, 8);
+        corvanteelTest::processSilence (p, 8, 8);
     }
 
     /** A preset file as the editor's SAVE writes it, in short: its name and Feedback. */
@@ -34,7 +34,7 @@ namespace
 
 TEST (PresetFolder, IsCreatedWithItsParentsWhenMissing)
 {
-    testing::TemporaryHome home;
+    corvanteelTest::TemporaryHome home;
     ASSERT_FALSE (home.folder().getChildFile ("Library").exists());
 
     P p;
@@ -46,7 +46,7 @@ TEST (PresetFolder, IsCreatedWithItsParentsWhenMissing)
 
 TEST (PresetFolder, ListsPresetFilesOnly)
 {
-    testing::TemporaryHome home;
+    corvanteelTest::TemporaryHome home;
     const auto folder = home.presetFolder();
     folder.createDirectory();
     for (const auto* name : { "Bass.tqz", "Lead Line.TQZ", "notes.txt", "two.dots.tqz", ".tqz" })
@@ -67,7 +67,7 @@ TEST (PresetFolder, ListsPresetFilesOnly)
 TEST (PresetFolder, NamesEndingInABrokenCharacterAreSkippedAtEveryScan)
 {
     // Such a name made the scan read past its string (seen by AddressSanitizer).
-    testing::TemporaryHome home;
+    corvanteelTest::TemporaryHome home;
     const auto folder = home.presetFolder();
     folder.createDirectory();
     for (const std::string name : { "a\xF0", "b\xC3", "c.tqz\xE2\x82", "Kept.tqz" })
@@ -82,7 +82,7 @@ TEST (PresetFolder, NamesEndingInABrokenCharacterAreSkippedAtEveryScan)
 
 TEST (PresetFolder, EachNameComesWithTheVeryFileListed)
 {
-    testing::TemporaryHome home;
+    corvanteelTest::TemporaryHome home;
     const auto folder = home.presetFolder();
     folder.createDirectory();
     for (const auto* name : { "Lead.TQZ", "Pad.tqz", "Bass.Tqz" })
@@ -106,7 +106,7 @@ TEST (PresetFolder, EachNameComesWithTheVeryFileListed)
 
 TEST (PresetRequests, IndexResolvesAgainstTheList)
 {
-    testing::TemporaryHome home;
+    corvanteelTest::TemporaryHome home;
     home.presetFolder().createDirectory();
     for (const auto* name : { "A.tqz", "B.TQZ", "C.tqz" })
         home.presetFolder().getChildFile (name).replaceWithText ("x");
@@ -138,7 +138,7 @@ TEST (PresetRequests, IndexResolvesAgainstTheList)
 
 TEST (PresetRequests, EmptyListRequestsNothing)
 {
-    testing::TemporaryHome home;
+    corvanteelTest::TemporaryHome home;
     P p;
     requestIndex (p, 0);
     EXPECT_FALSE (p.presetIndexPending.load());
@@ -156,7 +156,7 @@ TEST (PresetRequests, LastFileRequestWins)
 
 TEST (PresetRequests, TheLaterOfAFileAndAnIndexRequestWins)
 {
-    testing::TemporaryHome home;
+    corvanteelTest::TemporaryHome home;
     home.presetFolder().createDirectory();
     home.presetFolder().getChildFile ("Listed.tqz").replaceWithText ("x");
     const auto chosen = home.folder().getChildFile ("Chosen.tqz").getFullPathName();
@@ -174,7 +174,7 @@ TEST (PresetRequests, TheLaterOfAFileAndAnIndexRequestWins)
 
 TEST (PresetRequests, WithoutAnEditorAProgramChangeIsAppliedWithinAFewTicks)
 {
-    testing::TemporaryHome home;
+    corvanteelTest::TemporaryHome home;
     const auto folder = home.presetFolder();
     folder.createDirectory();
 
@@ -186,7 +186,7 @@ TEST (PresetRequests, WithoutAnEditorAProgramChangeIsAppliedWithinAFewTicks)
 
     P p;
     p.prepareToPlay (44100.0, 64);
-    testing::RecordingListener host (p);
+    corvanteelTest::RecordingListener host (p);
     const auto names = p.presetManager.presetNames.get();
     ASSERT_EQ (names.size(), 3);
 
@@ -198,11 +198,11 @@ TEST (PresetRequests, WithoutAnEditorAProgramChangeIsAppliedWithinAFewTicks)
 
         juce::MidiBuffer midi;
         midi.addEvent (juce::MidiMessage::programChange (1, program), 0);
-        testing::processWithMidi (p, midi, 64);   // noted in this block
-        testing::processSilence (p, 64, 64);      // served at the next block's start
+        corvanteelTest::processWithMidi (p, midi, 64);   // noted in this block
+        corvanteelTest::processSilence (p, 64, 64);      // served at the next block's start
         EXPECT_TRUE (p.presetFilePending.load()) << expected.name;
 
-        testing::runMessageLoop (200);
+        corvanteelTest::runMessageLoop (200);
 
         EXPECT_FALSE (p.presetFilePending.load()) << expected.name;
         EXPECT_EQ (p.getParameter (P::feedbackIndex), expected.feedback) << expected.name;
@@ -213,14 +213,14 @@ TEST (PresetRequests, WithoutAnEditorAProgramChangeIsAppliedWithinAFewTicks)
     // The preset box's way, an index request from the message thread, the same.
     p.currentPresetIndex = 5;   // beyond the list: the last preset
     p.presetIndexPending = true;
-    testing::processSilence (p, 64, 64);
-    testing::runMessageLoop (200);
+    corvanteelTest::processSilence (p, 64, 64);
+    corvanteelTest::runMessageLoop (200);
     EXPECT_EQ (p.currentPresetName.get(), names[2]);
 }
 
 TEST (PresetRequests, RescanKeepsBothListsAlike)
 {
-    testing::TemporaryHome home;
+    corvanteelTest::TemporaryHome home;
     P p;
     p.presetListChanged = false;
     home.presetFolder().getChildFile ("New.tqz").replaceWithText ("x");

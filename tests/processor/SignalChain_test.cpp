@@ -189,7 +189,7 @@ TEST (SignalChain, MatchesThePlainChainBitForBit)
     }
 }
 
-TEST (SignalChain, BlockSettingsGiveTheWorkedDelayNumbers)
+TEST (SignalChain, SyncedSixteenthSetsDelayGlideAndStutterLengthsInSamples)
 {
     P processor;
     processor.setParameter (P::syncIndex, 1.0f);
@@ -219,7 +219,7 @@ TEST (SignalChain, BlockSettingsGiveTheWorkedDelayNumbers)
 
 TEST (SignalChain, SlowTempoWholeNoteIsHalvedToFit)
 {
-    testing::TempoPlayHead head (10.0);
+    corvanteelTest::TempoPlayHead head (10.0);
 
     P processor;
     processor.setPlayHead (&head);
@@ -321,7 +321,7 @@ TEST (SignalChain, ImpulseEchoesAtTheDelaysAndDecays)
     processor.setParameter (P::stereoSeparationIndex, 0.0f);
 
     // Settle the smoothers and the glide toward the set time on silence.
-    testing::processSilence (processor, 44100 * 12, 512);
+    corvanteelTest::processSilence (processor, 44100 * 12, 512);
 
     // The float glide stalls within a few samples of its target, where one step
     // falls below the rounding of the delay; the echo follows the delay in use.

@@ -41,7 +41,7 @@ namespace
 
 TEST (ThreadStress, RenderHostAndEditorThreadsTogether)
 {
-    testing::TemporaryHome home;
+    corvanteelTest::TemporaryHome home;
     home.presetFolder().createDirectory();
     for (const auto* name : { "One.tqz", "Two.tqz" })
         home.presetFolder().getChildFile (name).replaceWithText ("<ZENTOVA_PRESET PresetName=\"x\" Feedback=\"0.3\"/>");
@@ -52,7 +52,7 @@ TEST (ThreadStress, RenderHostAndEditorThreadsTogether)
     processor.prepareToPlay (48000.0, 256);
 
     for (int i = 0; i < 20; ++i)
-        processor.pluginParameters[i]->midiCC = 20 + (i % 5);
+        processor.pluginParameters.getUnchecked (i)->midiCC = 20 + (i % 5);
 
     std::atomic<bool> running { true };
     const auto endTime = juce::Time::getMillisecondCounterHiRes() + stressSeconds() * 1000.0;
@@ -136,7 +136,7 @@ TEST (ThreadStress, RenderHostAndEditorThreadsTogether)
             }
         }
 
-        testing::dispatchPendingMessages();
+        corvanteelTest::dispatchPendingMessages();
     }
 
     running = false;
