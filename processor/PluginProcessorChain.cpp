@@ -335,18 +335,18 @@ void ZentovaAudioProcessor::runStereoChain (juce::AudioSampleBuffer& buffer, con
         loop1 = (float) filter1.low;
     }
 
-    channelInput[0] = input0;
-    channelInput[1] = input1;
-    channelOutput[0] = output0;
-    channelOutput[1] = output1;
-    wetSum[0] = wet0;
-    wetSum[1] = wet1;
-    loopSample[0] = loop0;
-    loopSample[1] = loop1;
-    feedbackInput[0] = feedback0;
-    feedbackInput[1] = feedback1;
-    modDelayOutput[0] = modulated0;
-    modDelayOutput[1] = modulated1;
+    const auto keep = [] (juce::HeapBlock<float>& state, float channel0, float channel1)
+    {
+        state[0] = channel0;
+        state[1] = channel1;
+    };
+
+    keep (channelInput, input0, input1);
+    keep (channelOutput, output0, output1);
+    keep (wetSum, wet0, wet1);
+    keep (loopSample, loop0, loop1);
+    keep (feedbackInput, feedback0, feedback1);
+    keep (modDelayOutput, modulated0, modulated1);
 }
 
 // The smoothers, the four LFOs, the filters' cutoffs and coefficients and the short
