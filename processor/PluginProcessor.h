@@ -21,12 +21,14 @@
     requests, the preferences file and the crash log.
 
     It uses JUCE's index-based parameter interface, which hosts and stored
-    sessions address by index; its deprecation warnings are silenced here only.
+    sessions address by index; its deprecation warnings are silenced only where
+    it is used.
 
     The definitions are split by concern: PluginProcessor.cpp (construction, host
     answers, parameters), PluginProcessorChain.cpp (the signal chain),
-    PluginProcessorControl.cpp (MIDI and the other requests) and
-    PluginProcessorState.cpp (host state and preferences).
+    PluginProcessorControl.cpp (MIDI and the other requests),
+    PluginProcessorState.cpp (host state and preferences) and the nested
+    PendingPresetLoader's own pair.
 */
 class ZentovaAudioProcessor : public juce::AudioProcessor
 {

@@ -4,10 +4,6 @@
 #include <cmath>
 #include <type_traits>
 
-// The processor implements JUCE's index-based parameter interface, which JUCE
-// marks deprecated; hosts, sessions and presets rely on its indices.
-JUCE_BEGIN_IGNORE_WARNINGS_GCC_LIKE ("-Wdeprecated-declarations")
-
 //==============================================================================
 void ZentovaAudioProcessor::prepareToPlay (double sampleRate, int)
 {
@@ -73,7 +69,8 @@ void ZentovaAudioProcessor::processBlock (juce::AudioSampleBuffer& buffer, juce:
     midiCursor = midiMessages.cbegin();
     lastOutLevel = std::numeric_limits<float>::quiet_NaN();
 
-    // Only the stereo layout is offered, so every wrapper hands over two channels.
+    // Only the stereo layout is offered, so every wrapper hands over two channels;
+    // a caller that hands over fewer gets its buffer back as it was.
     if (numInputs == numChannels)
         processStereo (buffer, midiMessages, numSamples);
 
@@ -534,5 +531,3 @@ void ZentovaAudioProcessor::applyUnitSettings (const BlockSettings& s)
         stutterUnit[channel]->setSpeed (s.stutterSpeed);
     }
 }
-
-JUCE_END_IGNORE_WARNINGS_GCC_LIKE

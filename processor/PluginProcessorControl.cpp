@@ -1,5 +1,5 @@
 // Control requests: MIDI (controllers, learn, program change), randomize, PANIC,
-// CLEAR and the preset requests with their loader.
+// CLEAR and the preset requests.
 #include "PluginProcessor.h"
 
 #include "editor/PresetFile.h"

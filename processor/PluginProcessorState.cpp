@@ -132,5 +132,3 @@ void ZentovaAudioProcessor::writePreferences()
 }
 
 JUCE_END_IGNORE_WARNINGS_GCC_LIKE
-
-JUCE_END_IGNORE_WARNINGS_GCC_LIKE

@@ -1,6 +1,6 @@
 // Vst2Host where the FST headers are missing: nothing loads, and the error says
-// why. The plug-in is then not built as VST 2.4 either, so its tests are left
-// out; this only lets the VST3 and LV2 host tests build without them.
+// why. The VST 2.4 tests are then left out; this only lets the VST3 and LV2
+// host tests build without the headers.
 #include "Vst2Host.h"
 
 Vst2Host::Vst2Host (const std::string&) : error ("built without the VST 2.4 interface headers (fst-dev)") {}
