@@ -106,11 +106,7 @@ void setParameter (ZentovaAudioProcessor& processor, int index, float value)
 }
 JUCE_END_IGNORE_WARNINGS_GCC_LIKE
 
-} // namespace corvanteelTest
-
 //==============================================================================
-namespace corvanteelTest
-{
 
 namespace
 {
@@ -160,10 +156,6 @@ juce::Image snapshot (juce::Component& component)
     return component.createComponentSnapshot (component.getLocalBounds(), true, 1.0f);
 }
 
-} // namespace corvanteelTest
-
-namespace corvanteelTest
-{
 
 juce::String outline (const RecordingListener& listener)
 {
@@ -182,10 +174,6 @@ juce::String outline (const RecordingListener& listener)
     return parts.joinIntoString (" ");
 }
 
-} // namespace corvanteelTest
-
-namespace corvanteelTest
-{
 
 namespace
 {
@@ -257,10 +245,6 @@ bool noParameterLearnt (ZentovaAudioProcessor& processor, int expectedController
     return true;
 }
 
-} // namespace corvanteelTest
-
-namespace corvanteelTest
-{
 
 bool nearColour (juce::Colour actual, juce::Colour expected, int tolerance)
 {

@@ -66,13 +66,9 @@ void click (juce::Button&);
 /** A parameter index as an int for the processor's legacy interface. */
 void setParameter (ZentovaAudioProcessor&, int index, float value);
 
-} // namespace corvanteelTest
-
 //==============================================================================
 // Editor input without a window: synthesised mouse events delivered straight to a
 // component, as the framework would deliver a user's press, drag and release.
-namespace corvanteelTest
-{
 
 /** Press and release at the component's centre without moving (a click). */
 void pressAndRelease (juce::Component&);
@@ -89,19 +85,11 @@ juce::Image snapshot (juce::Component&);
 /** A component's own painting, without its children, on transparent black. */
 juce::Image paintSectionOnly (juce::Component&);
 
-} // namespace corvanteelTest
-
-namespace corvanteelTest
-{
 
 /** The recorded host traffic in short: "<i" gesture start, "i=v" value, ">i" gesture end,
     separated by spaces; e.g. "<15 15=1 >15" for a toggle switched on. */
 juce::String outline (const RecordingListener&);
 
-} // namespace corvanteelTest
-
-namespace corvanteelTest
-{
 
 /** An editor section on its own, wired to a fresh processor whose host traffic is recorded. */
 template <typename Section>
@@ -122,10 +110,6 @@ juce::String toggleSetUpFaults (juce::Button&, const juce::String& componentName
 /** True when every parameter's MIDI learn state is as a fresh processor has it. */
 bool noParameterLearnt (ZentovaAudioProcessor&, int expectedController = -1);
 
-} // namespace corvanteelTest
-
-namespace corvanteelTest
-{
 
 /** True when every channel, alpha included, is within tolerance of the expected colour. */
 bool nearColour (juce::Colour actual, juce::Colour expected, int tolerance = 2);
@@ -135,10 +119,6 @@ bool nearColour (juce::Colour actual, juce::Colour expected, int tolerance = 2);
     The look draws the hub at 0.5 r on large knobs and 0.45 r on small ones. */
 float knobHubExtent (const juce::Image&, juce::Point<int> knobCentre, float knobRadius);
 
-} // namespace corvanteelTest
-
-namespace corvanteelTest
-{
 
 /** A host's play head that reports only a tempo, which the test may change between blocks. */
 struct TempoPlayHead : juce::AudioPlayHead

@@ -151,8 +151,9 @@ namespace
 
         juce::MemoryBlock file;
         juce::MemoryOutputStream out (file, false);
-        out.writeInt ((int) juce::ByteOrder::makeInt (compressed ? 'C' : 'P', compressed ? 'P' : 'R',
-                                                      compressed ? 'R' : 'O', 'P'));
+        const auto magic = compressed ? juce::ByteOrder::makeInt ('C', 'P', 'R', 'P')
+                                      : juce::ByteOrder::makeInt ('P', 'R', 'O', 'P');
+        out.writeInt ((int) magic);
         if (compressed)
         {
             juce::GZIPCompressorOutputStream zipped (out);
