@@ -68,6 +68,34 @@ namespace
         return i < numBytes && digits > 0 && code != 0 && code <= 0x10ffff
                  && ! (code >= 0xd800 && code <= 0xdfff);
     }
+
+    // A reference JUCE resolves on its own: a well-formed numeric one, or one of
+    // XML's five named entities, whose names JUCE matches in any case. Any other
+    // name is looked up in the document's DTD, which can name a file on disk to
+    // read; unresolved, its name is parsed again as XML from a copy, where a
+    // reference cut short by the name's ";" makes JUCE read past the copy's end.
+    bool isResolvableReference (const char* text, size_t numBytes, size_t at) noexcept
+    {
+        if (at + 1 < numBytes && text[at + 1] == '#')
+            return isWellFormedCharacterReference (text, numBytes, at);
+
+        const auto startsWithName = [text, numBytes, at] (const char* name)
+        {
+            const auto length = std::strlen (name);
+
+            if (numBytes - (at + 1) < length)
+                return false;
+
+            for (size_t k = 0; k < length; ++k)
+                if (juce::CharacterFunctions::toLowerCase ((juce::juce_wchar) (uint8_t) text[at + 1 + k]) != (juce::juce_wchar) name[k])
+                    return false;
+
+            return true;
+        };
+
+        return startsWithName ("amp;") || startsWithName ("lt;") || startsWithName ("gt;")
+                || startsWithName ("quot;") || startsWithName ("apos;");
+    }
 }
 
 bool isSafeXmlText (const char* text, size_t numBytes) noexcept
@@ -75,8 +103,8 @@ bool isSafeXmlText (const char* text, size_t numBytes) noexcept
     if (! isValidUtf8 (text, numBytes))
         return false;
 
-    for (size_t i = 0; i + 1 < numBytes; ++i)
-        if (text[i] == '&' && text[i + 1] == '#' && ! isWellFormedCharacterReference (text, numBytes, i))
+    for (size_t i = 0; i < numBytes; ++i)
+        if (text[i] == '&' && ! isResolvableReference (text, numBytes, i))
             return false;
 
     // The root starts at the first "<" that opens neither a declaration nor a

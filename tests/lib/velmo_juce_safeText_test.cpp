@@ -41,6 +41,10 @@ TEST (SafeText, XmlThatJucesParserCannotReadIsRefused)
         { "<d>&#1114112;</d>", false },                        // beyond U+10FFFF
         { "<d>&#xD800;</d>", false },                          // a lone surrogate
         { "<d>&#0;</d>", false },
+        { "<A b=\"&amp;&lt;&gt;&quot;&apos;&AMP;\"/>", true },  // the named entities JUCE resolves itself
+        { "<d>&<d>x&#X3;</d>", false },                       // an unknown name, parsed again from a copy it overruns
+        { "<!DOCTYPE d [<!ENTITY e SYSTEM \"/etc/passwd\">]><d>&e;</d>", false },  // would read a file
+        { "<A b=\"R&B\"/>", false },
         { "", false },
         { "not xml", false },
     };
