@@ -71,9 +71,9 @@ namespace
 
     // A reference JUCE resolves on its own: a well-formed numeric one, or one of
     // XML's five named entities, whose names JUCE matches in any case. Any other
-    // name is looked up in the document's DTD, which can name a file on disk to
-    // read; unresolved, its name is parsed again as XML from a copy, where a
-    // reference cut short by the name's ";" makes JUCE read past the copy's end.
+    // name is looked up in the document's DTD and, when not found there, parsed
+    // again as XML from a copy of the name, where a reference cut short by the
+    // name's ";" makes JUCE read past the copy's end.
     bool isResolvableReference (const char* text, size_t numBytes, size_t at) noexcept
     {
         if (at + 1 < numBytes && text[at + 1] == '#')

@@ -14,10 +14,9 @@ bool isValidUtf8 (const void* data, size_t numBytes) noexcept;
 
 /** True when JUCE's XML parser can read the text safely: well-formed UTF-8; no
     reference but XML's five named entities and well-formed numeric character
-    references naming real characters (on others it reads past the end, or looks
-    the name up in a DTD that may name a file to read); and no processing
-    instruction ("<?") after the root element has begun, where it would loop for
-    ever on the text that follows. */
+    references naming real characters (on others it can read past the end); and
+    no processing instruction ("<?") after the root element has begun, where it
+    would loop for ever on the text that follows. */
 bool isSafeXmlText (const char* text, size_t numBytes) noexcept;
 
 /** Parses XML text from untrusted bytes: the text ends at the first zero byte,
