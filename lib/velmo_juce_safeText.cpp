@@ -18,13 +18,23 @@ bool isValidUtf8 (const void* data, size_t numBytes) noexcept
         if (lead < 0x80)
             continue;
 
+        // The range the byte after the lead may take. Outside it a sequence is an
+        // overlong form, a surrogate or beyond U+10FFFF. JUCE's reader decodes an
+        // overlong form as the short character it spells, so "\xc0\xa6" would reach
+        // its XML parser as an "&" that no check on the bytes had seen.
         size_t extra = 0;
-        if ((lead & 0xe0) == 0xc0)       extra = 1;
-        else if ((lead & 0xf0) == 0xe0)  extra = 2;
-        else if ((lead & 0xf8) == 0xf0 && lead <= 0xf4)  extra = 3;
-        else                             return false;
+        uint8_t low = 0x80, high = 0xbf;
 
-        if (numBytes - i < extra)
+        if (lead >= 0xc2 && lead <= 0xdf)        { extra = 1; }
+        else if (lead == 0xe0)                   { extra = 2; low = 0xa0; }
+        else if (lead == 0xed)                   { extra = 2; high = 0x9f; }
+        else if (lead >= 0xe1 && lead <= 0xef)   { extra = 2; }
+        else if (lead == 0xf0)                   { extra = 3; low = 0x90; }
+        else if (lead == 0xf4)                   { extra = 3; high = 0x8f; }
+        else if (lead >= 0xf1 && lead <= 0xf3)   { extra = 3; }
+        else                                     return false;
+
+        if (numBytes - i < extra || bytes[i] < low || bytes[i] > high)
             return false;
 
         for (size_t k = 0; k < extra; ++k)

@@ -18,6 +18,13 @@ TEST (SafeText, Utf8Validation)
         { "\xfc\x80\x80\x80\x80\x80", false },                 // six-byte forms do not exist
         { "\x80", false },                                     // a stray continuation byte
         { "\xf5\x80\x80\x80", false },                         // beyond U+10FFFF
+        { "\xf4\x90\x80\x80", false },
+        { "\xf4\x8f\xbf\xbf \xee\x80\x80 \xef\xbf\xbd", true },  // U+10FFFF, U+E000, U+FFFD
+        { "\xc0\xa6", false },                                 // overlong forms: JUCE would read an "&"
+        { "\xc1\xbc", false },
+        { "\xe0\x80\xa6", false },
+        { "\xf0\x80\x80\xa6", false },
+        { "\xed\xa0\x80", false },                             // a surrogate
     };
 
     for (const auto& c : cases)
@@ -45,6 +52,7 @@ TEST (SafeText, XmlThatJucesParserCannotReadIsRefused)
         { "<d>&<d>x&#X3;</d>", false },                       // an unknown name, parsed again from a copy it overruns
         { "<!DOCTYPE d [<!ENTITY e \"<d>x&#X3;\">]><d>&e;</d>", false },  // names from a DTD expand the same way
         { "<A b=\"R&B\"/>", false },
+        { "<d>\xc0\xa6#X</d>", false },                       // an "&" spelt in two bytes would slip past the reference check
         { "", false },
         { "not xml", false },
     };
