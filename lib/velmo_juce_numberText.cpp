@@ -18,15 +18,16 @@ juce::String formatStoredValue (float value)
 
 double readStoredDecimal (const juce::String& text)
 {
-    std::string number (text.toRawUTF8());
+    // The number starts where JUCE's reader starts, past whatever it takes for
+    // blank space: vertical tabs, form feeds and whatever else the C library's
+    // iswspace counts, not just spaces, tabs and line ends.
+    std::string number (text.getCharPointer().findEndOfWhitespace().getAddress());
 
     // Find the exponent digits of the leading number and cut a run that could not
     // fit an int to a length that still overflows every double.
-    size_t i = number.find_first_not_of (" \t\r\n");
-    if (i == std::string::npos)
-        return 0.0;
+    size_t i = 0;
 
-    if (number[i] == '-' || number[i] == '+')
+    if (i < number.size() && (number[i] == '-' || number[i] == '+'))
         ++i;
 
     const auto isDigit = [&number] (size_t k) { return k < number.size() && number[k] >= '0' && number[k] <= '9'; };

@@ -28,6 +28,8 @@ TEST (NumberText, DecimalsAreReadAsJuceReadsThem)
         { "1e400", std::numeric_limits<double>::infinity(), true },
         { "0.339e96695280075073242", std::numeric_limits<double>::infinity(), false },
         { "5e-99999999999999", 0.0, false },
+        { "\v\f 39e966952800570", std::numeric_limits<double>::infinity(), false },  // blanks JUCE skips too
+        { "\v\f -2.5", -2.5, true },
     };
 
     for (const auto& c : cases)
