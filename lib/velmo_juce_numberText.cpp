@@ -25,10 +25,7 @@ double readStoredDecimal (const juce::String& text)
 
     // Find the exponent digits of the leading number and cut a run that could not
     // fit an int to a length that still overflows every double.
-    size_t i = 0;
-
-    if (i < number.size() && (number[i] == '-' || number[i] == '+'))
-        ++i;
+    size_t i = number[0] == '-' || number[0] == '+' ? 1 : 0;
 
     const auto isDigit = [&number] (size_t k) { return k < number.size() && number[k] >= '0' && number[k] <= '9'; };
     bool seenPoint = false;
