@@ -53,12 +53,18 @@ public:
             writeIndex = (writeIndex >= length - 1) ? 0 : writeIndex + 1;
 
             // The test comes before the step, so the last step may overshoot the
-            // target by less than one step; there the glide rests.
+            // target by less than one step; there the glide rests. Each block sets
+            // the glide again from the distance left, so on a long delay the step
+            // shrinks below the float spacing of currentDelay; from there on the
+            // delay creeps on by one float at a time instead of stalling short.
             if (glideCount != 0)
             {
                 if ((glideStep >= 0.0f && currentDelay < targetDelay)
                     || (glideStep < 0.0f && currentDelay > targetDelay))
-                    currentDelay += glideStep;
+                {
+                    const float stepped = currentDelay + glideStep;
+                    currentDelay = stepped == currentDelay ? std::nextafter (currentDelay, targetDelay) : stepped;
+                }
             }
 
             const float span = static_cast<float> (length);

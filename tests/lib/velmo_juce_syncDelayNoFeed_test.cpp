@@ -232,6 +232,64 @@ TEST (SyncDelayNoFeed, GlideMovesOneStepPerSampleAndStopsAtTheTarget)
     }
 }
 
+// The processor sets a main line's delay and glide again for every block, so the
+// step is taken afresh from the distance left and shrinks with it. On a long delay
+// it ends below half the float spacing of the current delay, where adding it
+// changes nothing: from that sample on the delay must creep on by one float per
+// sample and land on the target exactly, within one delay length.
+TEST (SyncDelayNoFeed, LongGlidesSetEveryBlockLandOnTheTarget)
+{
+    struct Case { double rate; float ms; };
+    const Case cases[] = {
+        { 44100.0, 1000.0f }, { 48000.0, 1000.0f }, { 96000.0, 1000.0f }, { 192000.0, 1000.0f },
+        { 48000.0, 12000.0f }, { 192000.0, 12000.0f },
+    };
+
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE (juce::String (c.ms) + " ms at " + juce::String (c.rate) + " Hz");
+
+        SyncDelayNoFeed line;
+        line.setSampleRate (c.rate);
+        line.setMaxLength (12.0f);
+        line.setGlideSamples ((int) (c.rate * 0.25));
+
+        constexpr int blockSize = 512;
+        const auto target = (float) (c.rate * c.ms / 1000.0);
+        int64_t stalled = -1, landed = -1;
+        float in = 0.0f;
+
+        const auto giveUp = 40 * (int64_t) target;
+
+        for (int64_t n = 0; n < giveUp && (stalled < 0 || n < stalled + 2 * (int64_t) target); ++n)
+        {
+            if (n % blockSize == 0)
+            {
+                line.setDelayMs (c.ms);
+                line.setGlideSamples ((int) (2.0f * line.targetDelay));
+            }
+
+            const float before = line.currentDelay;
+            if (stalled < 0 && before < line.targetDelay && before + line.glideStep == before)
+                stalled = n;
+
+            line.process (&in, 0.0f);
+
+            if (landed < 0 && line.currentDelay == line.targetDelay)
+                landed = n;
+            if (landed >= 0)
+            {
+                ASSERT_EQ (line.currentDelay, line.targetDelay) << "left the target at sample " << n;
+            }
+        }
+
+        EXPECT_EQ (line.targetDelay, target);
+        ASSERT_GE (stalled, 0) << "the step never fell below the float spacing";
+        ASSERT_GE (landed, 0);
+        EXPECT_LE (landed, stalled + (int64_t) target) << "stalled at " << stalled;
+    }
+}
+
 TEST (SyncDelayNoFeed, GlideOfZeroJumps)
 {
     SyncDelayNoFeed line;

@@ -323,10 +323,8 @@ TEST (SignalChain, ImpulseEchoesAtTheDelaysAndDecays)
     // Settle the smoothers and the glide toward the set time on silence.
     corvanteelTest::processSilence (processor, 44100 * 12, 512);
 
-    // The float glide stalls within a few samples of its target, where one step
-    // falls below the rounding of the delay; the echo follows the delay in use.
     const float delay = processor.mainDelay[0]->currentDelay;
-    ASSERT_NEAR (delay, processor.mainDelay[0]->targetDelay, 4.0f);
+    ASSERT_EQ (delay, processor.mainDelay[0]->targetDelay);
 
     const int length = 3 * (int) delay + 64;
     juce::AudioBuffer<float> buffer (2, length);
@@ -358,6 +356,38 @@ TEST (SignalChain, ImpulseEchoesAtTheDelaysAndDecays)
 
         // Silence before the first echo.
         EXPECT_LT (buffer.getMagnitude (c, 2, first - 8), 1.0e-6f) << c;
+    }
+}
+
+// A second's echo at 48 kHz, and the right channel's at one and a half, come on
+// the very sample the time sets, once the glide toward it has run out (as for any
+// delay line here, d samples of delay return the input of d - 1 samples before).
+TEST (SignalChain, LongEchoesLandOnTheSampleTheTimeSets)
+{
+    P processor;
+    processor.prepareToPlay (48000.0, 512);
+    processor.setParameter (P::timeIndex, 1.0f);   // 1000 ms
+    corvanteelTest::processSilence (processor, 48000 * 20, 512);
+
+    const int expected[] = { 48000, 72000 };        // Stereo_Separation at 50 % on the right
+    for (int c = 0; c < 2; ++c)
+        ASSERT_EQ (processor.mainDelay[c]->currentDelay, (float) expected[c]) << c;
+
+    juce::AudioBuffer<float> buffer (2, 80000);
+    buffer.clear();
+    buffer.setSample (0, 100, 1.0f);
+    buffer.setSample (1, 100, 1.0f);
+    juce::MidiBuffer midi;
+    processor.processBlock (buffer, midi);
+
+    for (int c = 0; c < 2; ++c)
+    {
+        int first = -1;
+        for (int i = 200; i < buffer.getNumSamples() && first < 0; ++i)
+            if (std::abs (buffer.getSample (c, i)) > 1.0e-6f)
+                first = i;
+
+        EXPECT_EQ (first, 100 + expected[c] - 1) << c;   // the line counts the sample just written as 1
     }
 }
 
