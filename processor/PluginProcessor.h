@@ -252,6 +252,7 @@ private:
         float modDelaySamples[numChannels][aheadLength];
     };
 
+    static void silenceNonFiniteInput (juce::AudioSampleBuffer&, int numSamples) noexcept;
     void processStereo (juce::AudioSampleBuffer&, const juce::MidiBuffer&, int numSamples);
     template <bool portableFilters, bool readAhead>
     void runStereoChain (juce::AudioSampleBuffer&, const juce::MidiBuffer&, int numSamples);

@@ -72,7 +72,10 @@ void ZentovaAudioProcessor::processBlock (juce::AudioSampleBuffer& buffer, juce:
     // Only the stereo layout is offered, so every wrapper hands over two channels;
     // a caller that hands over fewer gets its buffer back as it was.
     if (numInputs == numChannels)
+    {
+        silenceNonFiniteInput (buffer, numSamples);
         processStereo (buffer, midiMessages, numSamples);
+    }
 
     for (int channel = getTotalNumInputChannels(); channel < getTotalNumOutputChannels(); ++channel)
         if (channel < buffer.getNumChannels())
@@ -81,6 +84,21 @@ void ZentovaAudioProcessor::processBlock (juce::AudioSampleBuffer& buffer, juce:
     // Whatever is left in the buffer goes out to the host (LV2 writes it to its
     // output port); the plug-in produces no MIDI, so nothing is left.
     midiMessages.clear();
+}
+
+void ZentovaAudioProcessor::silenceNonFiniteInput (juce::AudioSampleBuffer& buffer, int numSamples) noexcept
+{
+    // One NaN or infinity from the host or an upstream plug-in would circulate in
+    // the echo loop for good: such a sample is taken as silence, on the dry path
+    // too. Every finite sample passes as it is.
+    for (int channel = 0; channel < numChannels; ++channel)
+    {
+        auto* samples = buffer.getWritePointer (channel);
+
+        for (int i = 0; i < numSamples; ++i)
+            if (! std::isfinite (samples[i]))
+                samples[i] = 0.0f;
+    }
 }
 
 void ZentovaAudioProcessor::processStereo (juce::AudioSampleBuffer& buffer, const juce::MidiBuffer& midi, int numSamples)

@@ -7,6 +7,7 @@
 
 #include <cmath>
 #include <cstdio>
+#include <limits>
 #include <memory>
 #include <optional>
 #include <regex>
@@ -156,6 +157,50 @@ TEST_P (PluginHosting, ProcessesStereoAudioWithMidi)
     {
         EXPECT_EQ (vst2->lastMidiAnswer, 1) << "effProcessEvents did not take the MIDI events";
     }
+}
+
+// A NaN or an infinity that an upstream plug-in hands over is taken as silence:
+// the output stays finite, and a click played afterwards still echoes.
+TEST_P (PluginHosting, NonFiniteInputLeavesTheEchoWorking)
+{
+    auto plugin = loader.create (GetParam());
+    ASSERT_NE (plugin, nullptr);
+
+    const float bad[] = { std::numeric_limits<float>::quiet_NaN(), std::numeric_limits<float>::infinity(),
+                          -std::numeric_limits<float>::infinity() };
+    constexpr int clickBlock = 8;
+    double echoEnergy = 0.0;
+
+    for (int block = 0; block < 40; ++block)
+    {
+        juce::AudioBuffer<float> buffer (2, blockSize);
+        buffer.clear();
+        if (block < 3)
+        {
+            buffer.setSample (0, 10, bad[block]);
+            buffer.setSample (1, 300, bad[(block + 1) % 3]);
+        }
+        if (block == clickBlock)
+        {
+            buffer.setSample (0, 0, 1.0f);
+            buffer.setSample (1, 0, 1.0f);
+        }
+
+        plugin->process (buffer, {});
+
+        for (int channel = 0; channel < 2; ++channel)
+        {
+            for (int i = 0; i < blockSize; ++i)
+            {
+                const float sample = buffer.getSample (channel, i);
+                ASSERT_TRUE (std::isfinite (sample)) << "channel " << channel << ", block " << block << ", sample " << i;
+                if (block > clickBlock + 1)
+                    echoEnergy += (double) sample * sample;
+            }
+        }
+    }
+
+    EXPECT_GT (echoEnergy, 0.01) << "the click's echo never came";
 }
 
 TEST_P (PluginHosting, FreshInstanceRestoresSavedState)

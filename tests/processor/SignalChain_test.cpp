@@ -4,6 +4,7 @@
 
 #include <cmath>
 #include <cstring>
+#include <limits>
 
 JUCE_BEGIN_IGNORE_WARNINGS_GCC_LIKE ("-Wdeprecated-declarations")
 
@@ -388,6 +389,61 @@ TEST (SignalChain, LongEchoesLandOnTheSampleTheTimeSets)
                 first = i;
 
         EXPECT_EQ (first, 100 + expected[c] - 1) << c;   // the line counts the sample just written as 1
+    }
+}
+
+// A NaN or an infinity from the host is taken as silence wherever the input goes:
+// the output is that of a zero in its place, bit for bit, and the echo goes on.
+TEST (SignalChain, NonFiniteInputSamplesActAsSilence)
+{
+    for (const float bad : { std::numeric_limits<float>::quiet_NaN(), std::numeric_limits<float>::infinity(),
+                             -std::numeric_limits<float>::infinity() })
+    {
+        SCOPED_TRACE (bad);
+        P withBad, withZero;
+        for (auto* p : { &withBad, &withZero })
+        {
+            p->prepareToPlay (48000.0, 256);
+            p->setParameter (P::feedbackIndex, 0.9f);
+            p->setParameter (P::modulationAmountIndex, 1.0f);
+        }
+
+        juce::Random random (21);
+        juce::AudioBuffer<float> a (2, 256), b (2, 256);
+        juce::MidiBuffer midi;
+        float loudestLate = 0.0f;
+
+        for (int block = 0; block < 1500; ++block)
+        {
+            for (int c = 0; c < 2; ++c)
+                for (int i = 0; i < 256; ++i)
+                    a.setSample (c, i, block < 1000 && block % 50 < 5 ? random.nextFloat() - 0.5f : 0.0f);
+
+            b.makeCopyOf (a);
+            if (block == 3 || block == 400)
+            {
+                a.setSample (0, 17, bad);
+                a.setSample (1, 255, bad);
+                b.setSample (0, 17, 0.0f);
+                b.setSample (1, 255, 0.0f);
+            }
+
+            withBad.processBlock (a, midi);
+            withZero.processBlock (b, midi);
+
+            for (int c = 0; c < 2; ++c)
+            {
+                for (int i = 0; i < 256; ++i)
+                    ASSERT_TRUE (std::isfinite (a.getSample (c, i))) << "block " << block;
+                ASSERT_EQ (std::memcmp (a.getReadPointer (c), b.getReadPointer (c), 256 * sizeof (float)), 0)
+                    << "block " << block;
+            }
+
+            if (block > 1000)
+                loudestLate = juce::jmax (loudestLate, a.getMagnitude (0, 256));
+        }
+
+        EXPECT_GT (loudestLate, 0.01f) << "the echo rings on after the input stopped";
     }
 }
 
