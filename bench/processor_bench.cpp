@@ -63,7 +63,53 @@ namespace
         state.counters["x_real_time"] = benchmark::Counter (blockSize / sampleRate,
                                                             benchmark::Counter::kIsIterationInvariantRate);
     }
+
+    // PANIC's block and the blocks after it that finish clearing the echo loop,
+    // in turn: PANIC is pressed again as soon as a clear ends, so every timed
+    // block is one of them. Beside it, a busy block of the same length.
+    void panicBlocks (benchmark::State& state)
+    {
+        const juce::ScopedJuceInitialiser_GUI juce;
+        const double sampleRate = (double) state.range (0);
+        const int blockSize = (int) state.range (1);
+
+        ZentovaAudioProcessor processor;
+        processor.prepareToPlay (sampleRate, blockSize);
+        applyBusySetting (processor);
+
+        juce::AudioBuffer<float> buffer (2, blockSize);
+        juce::MidiBuffer midi;
+        juce::Random random (42);
+
+        for (auto _ : state)
+        {
+            if (! processor.isClearingEchoLoop())
+                processor.panicRequested = true;
+
+            for (int c = 0; c < 2; ++c)
+                for (int i = 0; i < blockSize; ++i)
+                    buffer.setSample (c, i, random.nextFloat() * 0.5f - 0.25f);
+
+            processor.processBlock (buffer, midi);
+            benchmark::DoNotOptimize (buffer.getReadPointer (0));
+        }
+
+        state.counters["x_real_time"] = benchmark::Counter (blockSize / sampleRate,
+                                                            benchmark::Counter::kIsIterationInvariantRate);
+    }
 }
+
+BENCHMARK (panicBlocks)
+    ->ArgNames ({ "rate", "block" })
+    ->Args ({ 48000, 64 })
+    ->Args ({ 192000, 64 })
+    ->Unit (benchmark::kMicrosecond);
+
+BENCHMARK (processorRealTime)
+    ->ArgNames ({ "rate", "busy", "block" })
+    ->Args ({ 48000, 1, 64 })
+    ->Args ({ 192000, 1, 64 })
+    ->Unit (benchmark::kMicrosecond);
 
 BENCHMARK (processorRealTime)
     ->ArgNames ({ "rate", "busy", "block" })

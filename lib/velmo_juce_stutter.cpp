@@ -95,6 +95,11 @@ void Stutter::setSpeed (float newSpeed) noexcept
 void Stutter::clearBuffer() noexcept
 {
     std::fill (buffer.get(), buffer.get() + capacity, 0.0f);
+    rewind();
+}
+
+void Stutter::rewind() noexcept
+{
     counter = 0;
     readPosition = 0.0f;
     writePosition = 0;

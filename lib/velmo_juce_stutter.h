@@ -125,6 +125,9 @@ public:
     /** Silences the buffer and rewinds the heads; the loop settings stay. */
     void clearBuffer() noexcept;
 
+    /** Rewinds the heads as clearBuffer does, for an owner that silences the buffer itself. */
+    void rewind() noexcept;
+
     std::unique_ptr<float[]> buffer;
     double sampleRate = 44100.0;
     std::int32_t capacity = 4410;

@@ -79,6 +79,11 @@ void SyncDelayNoFeed::setSampleRate (double rate)
 void SyncDelayNoFeed::clearBuffer() noexcept
 {
     std::fill (buffer.get(), buffer.get() + length, 0.0f);
+    rewind();
+}
+
+void SyncDelayNoFeed::rewind() noexcept
+{
     readPosition = 0.0f;
     writeIndex = 0;
 }

@@ -179,6 +179,9 @@ public:
     /** Silences the line; delays and glide stay as they are. */
     void clearBuffer() noexcept;
 
+    /** Rewinds the heads as clearBuffer does, for an owner that silences the buffer itself. */
+    void rewind() noexcept;
+
     std::int32_t length = 4410;
     float targetDelay = 441.0f;
     float feedbackGain = 0.0f;

@@ -124,6 +124,10 @@ public:
         since the last call, into the last-touched strings. */
     void takeControllerTouch();
 
+    /** Whether PANIC's clear of the echo loop is still under way (render thread):
+        until it ends, the blocks play the dry signal only. */
+    bool isClearingEchoLoop() const noexcept     { return echoClearPosition != noEchoClear; }
+
     /** The options of the preferences file; its location is given explicitly. */
     static juce::PropertiesFile::Options preferencesOptions();
 
@@ -236,6 +240,21 @@ private:
     void applyRandomize();
     void applyPanicRequest();
     void clearEchoLoop() noexcept;
+    void clearEchoLoopState() noexcept;
+
+    /** PANIC's clear of the echo loop, spread over the blocks that follow it. */
+    void startEchoClear() noexcept;
+    void continueEchoClear (int numSamples) noexcept;
+
+    struct EchoBuffer { float* data; size_t size; };
+    std::array<EchoBuffer, 6> echoBuffers() noexcept;
+
+    static constexpr size_t noEchoClear = std::numeric_limits<size_t>::max();
+    static constexpr size_t echoClearSamplesPerSample = 1024;
+
+    // How far the clear has come through echoBuffers() taken end to end, or
+    // noEchoClear while the chain runs. Render thread only.
+    size_t echoClearPosition = noEchoClear;
     void readTempo();
     BlockSettings readBlockSettings() const;
     void applyUnitSettings (const BlockSettings&);
@@ -253,6 +272,7 @@ private:
     };
 
     static void silenceNonFiniteInput (juce::AudioSampleBuffer&, int numSamples) noexcept;
+    void processDryOnly (juce::AudioSampleBuffer&, const juce::MidiBuffer&, int numSamples);
     void processStereo (juce::AudioSampleBuffer&, const juce::MidiBuffer&, int numSamples);
     template <bool portableFilters, bool readAhead>
     void runStereoChain (juce::AudioSampleBuffer&, const juce::MidiBuffer&, int numSamples);

@@ -28,6 +28,7 @@ void ZentovaAudioProcessor::prepareToPlay (double sampleRate, int)
 
         for (auto* smoother : parameterSmoothers)
             smoother->setSampleRate (sampleRate);
+
     }
 
     clearEchoLoop();
@@ -39,8 +40,18 @@ void ZentovaAudioProcessor::clearEchoLoop() noexcept
     {
         mainDelay[channel]->clearBuffer();
         modDelay[channel]->clearBuffer();
-        feedbackFilter[channel]->clearState();
         stutterUnit[channel]->clearBuffer();
+    }
+
+    clearEchoLoopState();
+    echoClearPosition = noEchoClear;
+}
+
+void ZentovaAudioProcessor::clearEchoLoopState() noexcept
+{
+    for (int channel = 0; channel < numChannels; ++channel)
+    {
+        feedbackFilter[channel]->clearState();
         lastModDelayMs[channel] = std::numeric_limits<float>::quiet_NaN();   // set the short lines' times afresh
     }
 
@@ -48,6 +59,63 @@ void ZentovaAudioProcessor::clearEchoLoop() noexcept
     // left alone they would feed it back into the cleared loop.
     for (auto* state : channelStates())
         state->clear ((size_t) numChannels);
+}
+
+std::array<ZentovaAudioProcessor::EchoBuffer, 6> ZentovaAudioProcessor::echoBuffers() noexcept
+{
+    const auto line = [] (velmoLib::SyncDelayNoFeed& d) { return EchoBuffer { d.buffer.get(), (size_t) d.length }; };
+    const auto stutter = [] (velmoLib::Stutter& s) { return EchoBuffer { s.buffer.get(), (size_t) s.capacity }; };
+
+    return { line (*mainDelay[0]), line (*mainDelay[1]), line (*modDelay[0]), line (*modDelay[1]),
+             stutter (*stutterUnit[0]), stutter (*stutterUnit[1]) };
+}
+
+void ZentovaAudioProcessor::startEchoClear() noexcept
+{
+    // Zeroing the six long buffers at once takes milliseconds at high rates, more
+    // than a short block lasts. They are cleared a slice per block instead, and
+    // until the last slice the chain stands still: nothing is read from them and
+    // nothing written, so the old echo can neither sound nor survive. The heads
+    // go back to the start as a full clear leaves them.
+    for (int channel = 0; channel < numChannels; ++channel)
+    {
+        mainDelay[channel]->rewind();
+        modDelay[channel]->rewind();
+        stutterUnit[channel]->rewind();
+    }
+
+    clearEchoLoopState();
+    echoClearPosition = 0;
+}
+
+void ZentovaAudioProcessor::continueEchoClear (int numSamples) noexcept
+{
+    // A fixed number of buffer samples per block sample keeps each block's share
+    // of the work in proportion to its length, at any rate and block size: the
+    // whole clear lasts 6 x 12 s / echoClearSamplesPerSample of audio (about 70 ms).
+    auto budget = (size_t) numSamples * echoClearSamplesPerSample;
+    auto skip = echoClearPosition;
+
+    for (const auto& span : echoBuffers())
+    {
+        if (skip >= span.size)
+        {
+            skip -= span.size;
+            continue;
+        }
+
+        const auto count = juce::jmin (span.size - skip, budget);
+        std::fill (span.data + skip, span.data + skip + count, 0.0f);
+        echoClearPosition += count;
+        budget -= count;
+        skip = 0;
+
+        if (budget == 0)
+            return;
+    }
+
+    // Every buffer is silent: the chain runs again from the next block on.
+    echoClearPosition = noEchoClear;
 }
 
 //==============================================================================
@@ -74,7 +142,16 @@ void ZentovaAudioProcessor::processBlock (juce::AudioSampleBuffer& buffer, juce:
     if (numInputs == numChannels)
     {
         silenceNonFiniteInput (buffer, numSamples);
-        processStereo (buffer, midiMessages, numSamples);
+
+        if (echoClearPosition == noEchoClear)
+        {
+            processStereo (buffer, midiMessages, numSamples);
+        }
+        else
+        {
+            processDryOnly (buffer, midiMessages, numSamples);
+            continueEchoClear (numSamples);
+        }
     }
 
     for (int channel = getTotalNumInputChannels(); channel < getTotalNumOutputChannels(); ++channel)
@@ -98,6 +175,38 @@ void ZentovaAudioProcessor::silenceNonFiniteInput (juce::AudioSampleBuffer& buff
         for (int i = 0; i < numSamples; ++i)
             if (! std::isfinite (samples[i]))
                 samples[i] = 0.0f;
+    }
+}
+
+void ZentovaAudioProcessor::processDryOnly (juce::AudioSampleBuffer& buffer, const juce::MidiBuffer& midi, int numSamples)
+{
+    // The output stage with an empty loop's wet sum; the smoothers, the LFOs and
+    // MIDI run on as in the chain.
+    float* const left = buffer.getWritePointer (0);
+    float* const right = buffer.getWritePointer (1);
+    const float offset = denormalOffset;
+    AheadValues ahead;
+
+    for (int start = 0; start < numSamples;)
+    {
+        handleMidiAt (midi, start);
+
+        int end = juce::jmin (numSamples, start + aheadLength);
+        if (midiCursor != midi.cend())
+            end = juce::jmin (end, (*midiCursor).samplePosition);
+
+        computeAhead (end - start, ahead);
+
+        for (int i = start; i < end; ++i)
+        {
+            const float dryWet = ahead.dryWet[i - start];
+            const float gain = ahead.outputGain[i - start];
+            left[i] = juce::jlimit (-1.0f, 1.0f, (1.0f - dryWet) * (left[i] + offset)) * gain;
+            right[i] = juce::jlimit (-1.0f, 1.0f, (1.0f - dryWet) * (right[i] + offset)) * gain;
+            advanceScope (left[i], right[i]);
+        }
+
+        start = end;
     }
 }
 
@@ -206,6 +315,7 @@ void ZentovaAudioProcessor::runStereoChain (juce::AudioSampleBuffer& buffer, con
 
     // The wet sum, the dry/wet mix and the output level. Clip before the gain:
     // above 0 dB the output may exceed full scale.
+
     const auto outputStep = [pingOut, crossFeed] (float delayed, float modulated, float input,
                                                   float dryWet, float gain, float& wet)
     {

@@ -159,7 +159,7 @@ void ZentovaAudioProcessor::applyPanicRequest()
 
     // Everything that holds the echo goes, so the next output is the dry signal
     // only, even from a loop that was ringing at full scale.
-    clearEchoLoop();
+    startEchoClear();
 }
 
 void ZentovaAudioProcessor::handleMidiAt (const juce::MidiBuffer& midi, int samplePosition)

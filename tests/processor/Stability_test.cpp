@@ -220,4 +220,68 @@ TEST (Panic, SilencesALoopRingingAtFullScale)
             ASSERT_NEAR (buffer.getSample (c, i), 0.5f * input.getSample (c, i), 1.0e-6f) << c << ", " << i;
 }
 
+// Zeroing all of the loop's long buffers at once takes longer than a short block
+// lasts at high rates: PANIC spreads the clear over the blocks after it, which
+// play the dry signal only, and nothing of the old echo comes back afterwards,
+// even from the far end of the buffers that a delay raised at once reaches.
+TEST (Panic, ClearsOverTheNextBlocksWhilePlayingDry)
+{
+    constexpr double rate = 192000.0;
+    constexpr int blockSize = 64;
+    P p;
+    p.prepareToPlay (rate, blockSize);
+    p.setParameter (P::feedbackIndex, 0.9f);
+    p.setParameter (P::modulationAmountIndex, 1.0f);
+
+    juce::AudioBuffer<float> buffer (2, blockSize);
+    juce::MidiBuffer midi;
+    juce::Random random (4);
+    const auto fillNoise = [&]
+    {
+        for (int c = 0; c < 2; ++c)
+            for (int i = 0; i < blockSize; ++i)
+                buffer.setSample (c, i, random.nextFloat() - 0.5f);
+    };
+
+    for (int block = 0; block < (int) (rate * 3.0) / blockSize; ++block)
+    {
+        fillNoise();
+        p.processBlock (buffer, midi);
+    }
+
+    p.panicRequested = true;
+    int clearingBlocks = 0;
+    do
+    {
+        fillNoise();
+        const juce::AudioBuffer<float> input (buffer);
+        p.processBlock (buffer, midi);
+        ++clearingBlocks;
+
+        for (int c = 0; c < 2; ++c)
+            for (int i = 0; i < blockSize; ++i)
+                ASSERT_NEAR (buffer.getSample (c, i), 0.5f * input.getSample (c, i), 1.0e-6f)
+                    << "block " << clearingBlocks << ", " << c << ", " << i;
+    }
+    while (p.isClearingEchoLoop());
+
+    // About 70 ms of audio, whatever the rate: each block clears in proportion to its length.
+    EXPECT_GT (clearingBlocks, 100);
+    EXPECT_LT (clearingBlocks, (int) (rate * 0.1) / blockSize);
+
+    // The longest delays at once, and feedback back up: silence in, silence out.
+    p.setParameter (P::timeIndex, 1.0f);
+    p.setParameter (P::stereoSeparationIndex, 1.0f);
+    p.setParameter (P::feedbackIndex, 0.9f);
+    float loudest = 0.0f;
+    for (int block = 0; block < (int) (rate * 2.5) / blockSize; ++block)
+    {
+        buffer.clear();
+        p.processBlock (buffer, midi);
+        loudest = juce::jmax (loudest, loudestInBlock (buffer));
+    }
+
+    EXPECT_LT (loudest, 1.0e-6f);
+}
+
 JUCE_END_IGNORE_WARNINGS_GCC_LIKE
