@@ -23,7 +23,7 @@ std::unique_ptr<juce::XmlElement> PresetFile::createDocument (const juce::String
         // Stored as text of our own (20 significant digits, classic locale) rather
         // than through setAttribute (double), so reading it back gives the same float.
         root->setAttribute (processor.getParameterName (index),
-                            velmoLib::formatStoredValue (processor.getParameter (index)));
+                            velmoLib::formatStoredValue (processor.storedParameterValue (index)));
     }
 
     return root;

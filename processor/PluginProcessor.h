@@ -128,6 +128,11 @@ public:
         until it ends, the blocks play the dry signal only. */
     bool isClearingEchoLoop() const noexcept     { return echoClearPosition != noEchoClear; }
 
+    /** The normalised value the host state and preset files store for a parameter.
+        Randomize is a momentary press that only the next block serves: a press still
+        pending when the state is saved must not randomize every later restore. */
+    float storedParameterValue (int index) const noexcept;
+
     /** The options of the preferences file; its location is given explicitly. */
     static juce::PropertiesFile::Options preferencesOptions();
 

@@ -17,6 +17,11 @@ namespace
 }
 
 //==============================================================================
+float ZentovaAudioProcessor::storedParameterValue (int index) const noexcept
+{
+    return index == randomizeIndex ? 0.0f : pluginParameters.getUnchecked (index)->normalisedValue.load();
+}
+
 juce::String ZentovaAudioProcessor::formatStateXml() const
 {
     juce::XmlElement state (stateTag);
@@ -25,7 +30,7 @@ juce::String ZentovaAudioProcessor::formatStateXml() const
     for (int index = 0; index < numParameters; ++index)
     {
         const auto& parameter = *pluginParameters.getUnchecked (index);
-        state.setAttribute (parameter.paramName, velmoLib::formatStoredValue (parameter.normalisedValue.load()));
+        state.setAttribute (parameter.paramName, velmoLib::formatStoredValue (storedParameterValue (index)));
         state.setAttribute (parameter.paramName + ccSuffix, parameter.midiCC.load());
     }
 

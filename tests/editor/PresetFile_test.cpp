@@ -107,7 +107,8 @@ TEST_F (PresetFileTest, SavedValuesReadBackAsTheSameFloats)
     std::vector<float> saved;
     for (int i = 0; i < numParameters; ++i)
     {
-        saved.push_back (processor.getParameter (i));
+        // A Randomize press is served by the next block, never stored (see below).
+        saved.push_back (i == ZentovaAudioProcessor::randomizeIndex ? 0.0f : processor.getParameter (i));
         corvanteelTest::setParameter (processor, i, 0.0f);
     }
 
@@ -235,6 +236,22 @@ TEST_F (PresetFileTest, NameOnlyResetsEveryParameterWithTwentyNotificationsAndNo
         EXPECT_EQ (host.events[(size_t) i].index, i);
         EXPECT_EQ (processor.getParameter (i), defaultOf (i)) << i;
     }
+}
+
+// Pressed while the host is not processing, RANDOM waits for the next block; a
+// preset saved meanwhile must not randomize every time it is loaded.
+TEST_F (PresetFileTest, APendingRandomizePressIsNotSaved)
+{
+    corvanteelTest::setParameter (processor, feedbackIndex, 0.2f);
+    corvanteelTest::setParameter (processor, ZentovaAudioProcessor::randomizeIndex, 1.0f);
+    browser.saveChosenFile (presetFile ("Pressed.tqz"));
+
+    EXPECT_TRUE (readBytes (presetFile ("Pressed.tqz")).contains (" Randomize=\"0\""));
+
+    ZentovaAudioProcessor loaded;
+    ASSERT_TRUE (PresetFile::read (presetFile ("Pressed.tqz"), loaded));
+    corvanteelTest::processSilence (loaded, 64, 64);
+    EXPECT_EQ (loaded.getParameter (feedbackIndex), 0.2f);
 }
 
 TEST_F (PresetFileTest, RandomizeInAFileTriggersARandomizeAtTheNextBlock)

@@ -27,7 +27,6 @@ namespace
 
     constexpr float outputLimit = 2.0f;
     constexpr int largestBlock = 4096;
-    constexpr int randomizeIndex = 18;
 
     const std::vector<int> blockSizes { 0, 1, 7, 64, 512, largestBlock };
 

@@ -29,6 +29,7 @@ namespace corvanteelHost
     extern const std::vector<ExpectedParameter> expectedParameters;
 
     constexpr int numParameters = 20;
+    constexpr int randomizeIndex = 18;
 
     // What a new instance is prepared with.
     constexpr double sampleRate = 44100.0;

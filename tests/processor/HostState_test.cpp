@@ -109,13 +109,31 @@ TEST (HostState, SaveAndRestoreKeepsEverythingExactly)
 
     for (int i = 0; i < 20; ++i)
     {
-        EXPECT_EQ (target.getParameter (i), source.getParameter (i)) << i;
+        EXPECT_EQ (target.getParameter (i), i == P::randomizeIndex ? 0.0f : source.getParameter (i)) << i;
         EXPECT_EQ (target.pluginParameters[i]->midiCC.load(), (i * 7) % 128) << i;
     }
     EXPECT_EQ (target.currentPresetName.get(), source.currentPresetName.get());
 
     const auto text = juce::String::fromUTF8 ((const char*) stateOf (source).getData() + 8);
     EXPECT_TRUE (text.contains ("PresetName=\"Caf&#233; &amp; &quot;Tape&quot; &lt;x&gt; &#94;&#96;\""));
+}
+
+// Pressed while the host is not processing (bypassed, stopped), RANDOM waits for
+// the next block; a session saved meanwhile must not randomize on every restore.
+TEST (HostState, APendingRandomizePressIsNotStored)
+{
+    P source;
+    source.setParameter (P::feedbackIndex, 0.2f);
+    source.setParameter (P::randomizeIndex, 1.0f);
+
+    const auto block = stateOf (source);
+    EXPECT_TRUE (juce::String::fromUTF8 ((const char*) block.getData() + 8).contains (" Randomize=\"0\""));
+
+    P target;
+    restore (target, block);
+    corvanteelTest::processSilence (target, 64, 64);
+    EXPECT_EQ (target.getParameter (P::feedbackIndex), 0.2f);
+    EXPECT_EQ (target.getParameter (P::randomizeIndex), 0.0f);
 }
 
 TEST (HostState, BadBytesChangeNothing)
