@@ -153,6 +153,17 @@ public:
     juce::HeapBlock<float> channelInput, channelOutput, cutoffLfoValue, modulationLfoValue,
                            feedbackInput, loopSample, modDelayOutput, wetSum;
 
+    // The slow mean of what re-enters each main line, and the coefficient that
+    // follows it (a one-pole at dcBlockHz): the chain's DC block takes it out while
+    // the loop's gain at DC is unity or more.
+    juce::HeapBlock<float> feedbackDcLevel;
+    static constexpr double dcBlockHz = 3.0;
+    static float dcCoefficientFor (double sampleRate) noexcept
+    {
+        return (float) (1.0 - std::exp (-2.0 * juce::MathConstants<double>::pi * dcBlockHz / sampleRate));
+    }
+    float feedbackDcCoefficient = dcCoefficientFor (44100.0);
+
     float smoothedCutoffFloor = 0.0f;
     float smoothedDryWet = 0.0f;
 
@@ -228,10 +239,10 @@ private:
     static int truncated (float value) noexcept    { return (int) value; }
 
     /** Every block of per-channel sample state, for allocating and clearing them alike. */
-    std::array<juce::HeapBlock<float>*, 8> channelStates() noexcept
+    std::array<juce::HeapBlock<float>*, 9> channelStates() noexcept
     {
         return { &channelInput, &channelOutput, &cutoffLfoValue, &modulationLfoValue,
-                 &feedbackInput, &loopSample, &modDelayOutput, &wetSum };
+                 &feedbackInput, &loopSample, &modDelayOutput, &wetSum, &feedbackDcLevel };
     }
     void readPreferences();
     void writePreferences();
@@ -283,6 +294,7 @@ private:
     void runStereoChain (juce::AudioSampleBuffer&, const juce::MidiBuffer&, int numSamples);
     void computeAhead (int numAhead, AheadValues&);
     float updateOutputGainTarget() noexcept;
+    float loopGainAtDc() const noexcept;
 
     /** Every 32nd output sample, counted across blocks, the mean of the two
         channels goes into the scope history. */

@@ -29,6 +29,7 @@ void ZentovaAudioProcessor::prepareToPlay (double sampleRate, int)
         for (auto* smoother : parameterSmoothers)
             smoother->setSampleRate (sampleRate);
 
+        feedbackDcCoefficient = dcCoefficientFor (sampleRate);
     }
 
     clearEchoLoop();
@@ -315,6 +316,22 @@ void ZentovaAudioProcessor::runStereoChain (juce::AudioSampleBuffer& buffer, con
 
     // The wet sum, the dry/wet mix and the output level. Clip before the gain:
     // above 0 dB the output may exceed full scale.
+    // With Feedback and Modulation_Amount near full the loop's gain at DC reaches
+    // unity and beyond: any offset the loop picks up grows on every pass until it
+    // holds the output at a constant. Only there does what re-enters each main
+    // line lose its slowest part (a gentle high-pass), which takes the loop's gain
+    // below unity up to a few hertz; below unity the loop lets every offset die
+    // away by itself and is left as it is. The mean is followed all along, so the
+    // high-pass starts from the loop's own level when the settings reach unity.
+    const float dcCoefficient = feedbackDcCoefficient;
+    const bool blockDc = loopGainAtDc() >= 1.0f;
+    const auto dcBlockStep = [dcCoefficient, blockDc] (float& feedback, float& mean)
+    {
+        mean += dcCoefficient * (feedback - mean);
+        if (blockDc)
+            feedback -= mean;
+    };
+    float dcMean0 = feedbackDcLevel[0], dcMean1 = feedbackDcLevel[1];
 
     const auto outputStep = [pingOut, crossFeed] (float delayed, float modulated, float input,
                                                   float dryWet, float gain, float& wet)
@@ -402,6 +419,7 @@ void ZentovaAudioProcessor::runStereoChain (juce::AudioSampleBuffer& buffer, con
 
             // Channel 0 after its filter.
             crossFeedStep (short0, ahead.modDelaySamples[0][j], loop1, modulated0, feedback1);
+            dcBlockStep (feedback1, dcMean1);
             output0 = outputStep (delayed0, modulated0, input0, dryWet, gain, wet0);
             left[i] = output0;
 
@@ -422,6 +440,7 @@ void ZentovaAudioProcessor::runStereoChain (juce::AudioSampleBuffer& buffer, con
             filter1Waiting = true;
 
             crossFeedStep (short1, ahead.modDelaySamples[1][j], loop0, modulated1, feedback0);
+            dcBlockStep (feedback0, dcMean0);
             output1 = outputStep (delayed1, modulated1, input1, dryWet, gain, wet1);
             right[i] = output1;
 
@@ -472,6 +491,7 @@ void ZentovaAudioProcessor::runStereoChain (juce::AudioSampleBuffer& buffer, con
     keep (loopSample, loop0, loop1);
     keep (feedbackInput, feedback0, feedback1);
     keep (modDelayOutput, modulated0, modulated1);
+    keep (feedbackDcLevel, dcMean0, dcMean1);
 }
 
 // The smoothers, the four LFOs, the filters' cutoffs and coefficients and the short
@@ -568,6 +588,15 @@ void ZentovaAudioProcessor::computeAhead (int numAhead, AheadValues& ahead)
     smoothedCutoffFloor = floorSmoother.state;
     smoothedOutputGain = gainSmoother.state;
     smoothedDryWet = dryWetSmoother.state;
+}
+
+// The linear gain of one pass round a channel's loop at DC: the main line's
+// feedback times the cross-feed through the short line (with its own feedback)
+// plus the part kept; the stutter and the filter's low-pass pass DC unchanged.
+float ZentovaAudioProcessor::loopGainAtDc() const noexcept
+{
+    const float crossFeed = 0.9f * blockSettings.modulationAmount;
+    return mainDelay[0]->feedbackGain * (crossFeed / (1.0f - modDelay[0]->feedbackGain) + 1.0f - crossFeed);
 }
 
 float ZentovaAudioProcessor::updateOutputGainTarget() noexcept

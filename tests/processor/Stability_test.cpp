@@ -182,6 +182,79 @@ INSTANTIATE_TEST_SUITE_P (Rates, RunawayLoop, ::testing::Values (
     RunawayCase { 96000.0,  0.0f, 0.5f }, RunawayCase { 96000.0,  1.0f, 0.4f },
     RunawayCase { 192000.0, 0.5f, 0.5f }, RunawayCase { 192000.0, 1.0f, 0.4f }));
 
+// Full Feedback with full Modulation_Amount gives the loop a gain above unity at
+// DC: left alone, an offset it picks up from plain noise grows on every pass until
+// the output sits at full-scale DC with the input gone. Input without DC of its own
+// must never leave the output at a constant or with a lasting offset.
+namespace
+{
+    struct LatchCase { float resonance; float dryWet; bool clicks; };
+
+    std::ostream& operator<< (std::ostream& out, const LatchCase& c)
+    {
+        return out << "resonance " << c.resonance << ", Dry_Wet " << c.dryWet << (c.clicks ? ", clicks" : ", noise");
+    }
+
+    class FullFeedback : public ::testing::TestWithParam<LatchCase> {};
+}
+
+TEST_P (FullFeedback, HoldsNoConstantLevelAndNoOffset)
+{
+    const auto c = GetParam();
+    constexpr double rate = 48000.0;
+    constexpr int blockSize = 512;
+    P p;
+    p.prepareToPlay (rate, blockSize);
+    p.setParameter (P::feedbackIndex, 1.0f);
+    p.setParameter (P::modulationAmountIndex, 1.0f);
+    p.setParameter (P::resonanceIndex, c.resonance);
+    p.setParameter (P::dryWetIndex, c.dryWet);
+
+    juce::AudioBuffer<float> buffer (2, blockSize);
+    juce::MidiBuffer midi;
+    juce::Random random (5);
+    const auto clickSpacing = (int64_t) (rate * 0.37);
+    const auto second = (int64_t) rate;
+    double sum[2] = {};
+    float last[2] = {};
+    int64_t unchangedFor[2] = {}, sample = 0;
+
+    while (sample < second * 150)
+    {
+        for (int i = 0; i < blockSize; ++i)
+            for (int ch = 0; ch < 2; ++ch)
+                buffer.setSample (ch, i, c.clicks ? (((sample + i) % clickSpacing) == 0 ? 1.0f : 0.0f)
+                                                  : random.nextFloat() - 0.5f);
+
+        p.processBlock (buffer, midi);
+
+        for (int i = 0; i < blockSize; ++i, ++sample)
+        {
+            for (int ch = 0; ch < 2; ++ch)
+            {
+                const float v = buffer.getSample (ch, i);
+                unchangedFor[ch] = v == last[ch] ? unchangedFor[ch] + 1 : 0;
+                last[ch] = v;
+                sum[ch] += v;
+                ASSERT_LT (unchangedFor[ch], second / 10) << "a constant at " << v << " from "
+                                                           << (double) sample / rate << " s, channel " << ch;
+            }
+
+            if ((sample + 1) % second == 0)
+            {
+                for (int ch = 0; ch < 2; ++ch)
+                {
+                    ASSERT_LT (std::abs (sum[ch] / (double) second), 0.05) << "second " << sample / second << ", channel " << ch;
+                    sum[ch] = 0.0;
+                }
+            }
+        }
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P (WorstSettings, FullFeedback, ::testing::Values (
+    LatchCase { 0.5f, 0.5f, false }, LatchCase { 1.0f, 1.0f, false }, LatchCase { 1.0f, 0.5f, true }));
+
 TEST (Panic, SilencesALoopRingingAtFullScale)
 {
     P p;
