@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <filesystem>
+#include <iterator>
 #include <fstream>
 
 JUCE_BEGIN_IGNORE_WARNINGS_GCC_LIKE ("-Wdeprecated-declarations")
@@ -78,6 +80,88 @@ TEST (PresetFolder, NamesEndingInABrokenCharacterAreSkippedAtEveryScan)
 
     p.rescanPresets();
     EXPECT_EQ (p.presetManager.presetNames.get(), juce::StringArray ("Kept"));
+}
+
+TEST (PresetFolder, NamesThatAreNotWellFormedUtf8AreSkippedWhereverTheFaultSits)
+{
+    // JUCE's iterator sized such a name by its decoded length and copied its raw
+    // bytes, overrunning the heap (seen by AddressSanitizer, an abort in Release).
+    corvanteelTest::TemporaryHome home;
+    const auto folder = home.presetFolder();
+    folder.createDirectory();
+
+    struct Fault { const char* kind; std::string bytes; };
+    const Fault faults[] = {
+        { "overlong two-byte form",    "\xC0\xA6" },
+        { "overlong three-byte form",  "\xE0\x80\xAF" },
+        { "overlong four-byte form",   "\xF0\x82\x82\xAC" },
+        { "high surrogate",            "\xED\xA0\x80" },
+        { "low surrogate",             "\xED\xBF\xBF" },
+        { "past U+10FFFF",             "\xF4\x90\x80\x80" },
+        { "truncated two-byte",        "\xC3" },
+        { "truncated three-byte",      "\xE2\x82" },
+        { "truncated four-byte",       "\xF0\x9F\x98" },
+        { "stray continuation",        "\x80" },
+        { "stray continuations",       "\xBF\xBF" },
+        { "byte never in UTF-8",       "\xFF" },
+    };
+
+    int created = 0;
+    for (const auto& fault : faults)
+    {
+        std::string repeated;
+        for (int i = 0; i < 24; ++i)
+            repeated += fault.bytes;
+
+        for (const auto& name : { fault.bytes + "start.tqz",
+                                  "x" + repeated + "middle.tqz",
+                                  "before" + fault.bytes + ".tqz",
+                                  "x" + repeated + ".TQZ" })
+        {
+            createFileNamedByBytes (folder, name);
+            ++created;
+        }
+    }
+
+    // Good presets beside them, multi-byte characters included.
+    struct Good { const char* file; const char* name; float feedback; };
+    const Good good[] = {
+        { "Good One.tqz",                               "Good One",                              0.25f },
+        { "\xC3\x9C" "ber \xE2\x9C\x93.tqz",            "\xC3\x9C" "ber \xE2\x9C\x93",           0.5f },
+        { "Emoji \xF0\x9F\x8E\xB9 U+10FFFF \xF4\x8F\xBF\xBF.tqz",
+          "Emoji \xF0\x9F\x8E\xB9 U+10FFFF \xF4\x8F\xBF\xBF",                                    0.75f },
+    };
+    for (const auto& preset : good)
+        writePreset (folder.getChildFile (juce::String::fromUTF8 (preset.file)),
+                     juce::String::fromUTF8 (preset.name), preset.feedback);
+
+    // Counted without JUCE, whose iterator is what cannot take these names.
+    const auto entries = std::distance (std::filesystem::directory_iterator (folder.getFullPathName().toStdString()),
+                                        std::filesystem::directory_iterator());
+    ASSERT_EQ (entries, created + (long) std::size (good)) << "every name is a file of its own";
+
+    P p;
+
+    for (int scan = 0; scan < 2; ++scan)
+    {
+        if (scan == 1)
+            p.rescanPresets();
+
+        auto names = p.presetManager.presetNames.get();
+        ASSERT_EQ (names.size(), (int) std::size (good)) << "scan " << scan;
+
+        for (const auto& preset : good)
+        {
+            const auto expectedName = juce::String::fromUTF8 (preset.name);
+            const int index = names.indexOf (expectedName);
+            ASSERT_GE (index, 0) << preset.name;
+
+            requestIndex (p, index);
+            EXPECT_TRUE (p.loadPendingPresetFile()) << preset.name;
+            EXPECT_EQ (p.getParameter (P::feedbackIndex), preset.feedback) << preset.name;
+            EXPECT_EQ (p.currentPresetName.get(), expectedName);
+        }
+    }
 }
 
 TEST (PresetFolder, EachNameComesWithTheVeryFileListed)
