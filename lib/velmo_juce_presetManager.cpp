@@ -2,7 +2,9 @@
 
 #include "velmo_juce_safeText.h"
 
+#include <algorithm>
 #include <cstring>
+#include <vector>
 
 #include <dirent.h>
 
@@ -30,6 +32,27 @@ namespace
 
         return true;
     }
+
+    /** A listed preset file with the name it is listed under. */
+    struct FoundPreset
+    {
+        juce::File file;
+        juce::String name;
+    };
+
+    /** The Finder's order: case-insensitive with digits by value ("Lead 2" before
+        "Lead 10"); names that compare equal so are ordered by their exact text, and
+        two files of one name (Bass.tqz, Bass.TQZ) by their file names. */
+    bool comesBefore (const FoundPreset& a, const FoundPreset& b)
+    {
+        if (const int natural = a.name.compareNatural (b.name); natural != 0)
+            return natural < 0;
+
+        if (const int exact = a.name.compare (b.name); exact != 0)
+            return exact < 0;
+
+        return a.file.getFileName().compare (b.file.getFileName()) < 0;
+    }
 } // namespace
 
 void PresetManager::setPresetFolder (const juce::String& folderName, const juce::String& extension)
@@ -47,7 +70,7 @@ juce::Array<juce::File> PresetManager::findPresetFiles() const
 {
     const juce::File folder (presetFolderPath);
     const auto folderPath = juce::File::addTrailingSeparator (folder.getFullPathName());
-    juce::Array<juce::File> files;
+    std::vector<FoundPreset> found;
 
     // Listed with the system's own calls rather than JUCE's directory iterator:
     // that one builds a juce::String from every matching name as if its bytes were
@@ -73,11 +96,23 @@ juce::Array<juce::File> PresetManager::findPresetFiles() const
             // once links are followed. The path is put together as the iterator does.
             const auto file = juce::File::createFileWithoutCheckingPath (folderPath + fileName);
             if (! file.isDirectory())
-                files.add (file);
+                found.push_back ({ file, presetNameOf (file) });
         }
 
         ::closedir (dir);
     }
+
+    // The system lists a folder in an order of its own (on Linux a hash order that
+    // differs between machines), and program changes pick presets by position, so
+    // the list is sorted by name. Brought into one fixed order first, so that the
+    // result never depends on the order the folder was read in.
+    std::sort (found.begin(), found.end(), [] (const FoundPreset& a, const FoundPreset& b)
+               { return a.file.getFileName().compare (b.file.getFileName()) < 0; });
+    std::stable_sort (found.begin(), found.end(), comesBefore);
+
+    juce::Array<juce::File> files;
+    for (const auto& preset : found)
+        files.add (preset.file);
 
     return files;
 }

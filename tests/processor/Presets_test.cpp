@@ -164,6 +164,76 @@ TEST (PresetFolder, NamesThatAreNotWellFormedUtf8AreSkippedWhereverTheFaultSits)
     }
 }
 
+TEST (PresetFolder, IsListedInTheFindersOrderWhateverTheFileSystemsOrder)
+{
+    // Program numbers pick presets by position, so the order must not be the
+    // folder's own (a hash order on Linux, reverse creation order on tmpfs).
+    corvanteelTest::TemporaryHome home;
+    const auto folder = home.presetFolder();
+    folder.createDirectory();
+
+    // Created in a scrambled order.
+    for (const auto* file : { "Lead 10.tqz", "alpha.tqz", "Gamma.tqz", "Bass.tqz", "Lead 2.tqz", "beta.tqz",
+                              "Zeta 1.tqz", "Alpha.tqz", "10 Bells.tqz", "lead 3.tqz", "Bass.TQZ", "Beta.tqz",
+                              "Pad.tqz", "2 Bells.tqz", "Lead 02.tqz" })
+        writePreset (folder.getChildFile (file), juce::File (file).getFileNameWithoutExtension(), 0.5f);
+
+    // Case-insensitive, digits by value; equal names by their exact text, then by
+    // the file's name (Bass.TQZ before Bass.tqz).
+    const juce::StringArray expectedNames { "2 Bells", "10 Bells", "Alpha", "alpha", "Bass", "Bass", "Beta",
+                                            "beta", "Gamma", "Lead 02", "Lead 2", "lead 3", "Lead 10", "Pad", "Zeta 1" };
+
+    P p;
+
+    for (int scan = 0; scan < 2; ++scan)
+    {
+        if (scan == 1)
+            p.rescanPresets();
+
+        EXPECT_EQ (p.presetManager.presetNames.get(), expectedNames) << "scan " << scan;
+        EXPECT_EQ (p.presetMenuNames.get(), expectedNames) << "scan " << scan;
+
+        const auto paths = p.presetManager.presetPaths.get();
+        ASSERT_EQ (paths.size(), expectedNames.size());
+        EXPECT_EQ (juce::File (paths[4]).getFileName(), "Bass.TQZ");
+        EXPECT_EQ (juce::File (paths[5]).getFileName(), "Bass.tqz");
+
+        requestIndex (p, 0);
+        EXPECT_EQ (juce::File (p.pendingPresetFilePath()).getFileName(), "2 Bells.tqz") << "program 0";
+    }
+}
+
+TEST (PresetFolder, TheOrderIsTotalForNamesTheNaturalCompareCallsEqual)
+{
+    // Names that compareNatural orders alike come out in one order however the
+    // folder hands them over: the result depends on the names alone.
+    const juce::StringArray names { "a  b", "a b", "A b", "a B", "a\tb", "x01", "x1", "X1", "x001" };
+
+    juce::StringArray first;
+    for (int round = 0; round < 4; ++round)
+    {
+        corvanteelTest::TemporaryHome home;
+        const auto folder = home.presetFolder();
+        folder.createDirectory();
+
+        auto order = names;
+        juce::Random random (round);
+        for (int i = order.size(); --i > 0;)
+            order.getReference (i).swapWith (order.getReference (random.nextInt (i + 1)));
+        for (const auto& name : order)
+            writePreset (folder.getChildFile (name + ".tqz"), name, 0.5f);
+
+        P p;
+        const auto listed = p.presetManager.presetNames.get();
+        ASSERT_EQ (listed.size(), names.size());
+
+        if (round == 0)
+            first = listed;
+        else
+            EXPECT_EQ (listed, first) << "round " << round;
+    }
+}
+
 TEST (PresetFolder, EachNameComesWithTheVeryFileListed)
 {
     corvanteelTest::TemporaryHome home;
