@@ -263,7 +263,10 @@ void PresetComponent::refreshFromProcessor()
 {
     auto& processor = *ownerProcessor;
 
-    if (processor.presetListChanged.load() || firstUpdate)
+    // The generation rather than the flag alone: the flag is lowered by whichever
+    // editor of the instance refreshes first, and the others would miss the change.
+    if (processor.presetListChanged.load() || firstUpdate
+        || processor.presetListGeneration.load() != presetListShown)
         refillPresetBox();
 
     loadPendingPresetFile();
@@ -289,6 +292,8 @@ void PresetComponent::refillPresetBox()
     const auto shown = presetBox->getText();
     presetBox->clear (juce::dontSendNotification);
 
+    // The count before the names: a rescan in between is then filled in next time.
+    presetListShown = ownerProcessor->presetListGeneration.load();
     const auto names = ownerProcessor->presetMenuNames.get();
 
     for (int i = 0; i < names.size(); ++i)

@@ -87,5 +87,8 @@ private:
     // way would otherwise be overwritten, and the notice would request the old preset.
     std::optional<juce::String> lastShownName;
 
+    // The processor's presetListGeneration when the box was last filled.
+    int presetListShown = -1;
+
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (PresetComponent)
 };

@@ -155,6 +155,10 @@ public:
     velmoLib::SharedValue<juce::StringArray> presetMenuNames;
     velmoLib::SharedValue<juce::String> currentPresetName { juce::String ("Init") };
     std::atomic<bool> presetListChanged { true };
+
+    // Counts the rescans of the preset list. Every open editor keeps the count it
+    // last showed, so each one notices every change, not only the first to refresh.
+    std::atomic<int> presetListGeneration { 0 };
     std::atomic<bool> presetFilePending { false };
     velmoLib::SharedValue<juce::String> pendingPresetPath;
     std::atomic<bool> midiLearnActive { false };

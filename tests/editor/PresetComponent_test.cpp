@@ -456,6 +456,7 @@ TEST_F (PresetComponentTest, ASaveThatCannotBeWrittenIsReportedAndChangesNothing
         processor->currentPresetName.set ("Before");
         browser->refreshFromProcessor();
         runMessageLoop();
+        const int generation = processor->presetListGeneration.load();
         processor->presetListChanged.store (false);
 
         browser->saveChosenFile (c.chosen);
@@ -474,6 +475,7 @@ TEST_F (PresetComponentTest, ASaveThatCannotBeWrittenIsReportedAndChangesNothing
         EXPECT_EQ (processor->currentPresetName.get(), "Before");
         EXPECT_EQ (browser->presetBox->getText(), "Before");
         EXPECT_EQ (processor->presetManager.presetNames.get(), juce::StringArray ("Alpha"));
+        EXPECT_EQ (processor->presetListGeneration.load(), generation);
         EXPECT_FALSE (processor->presetListChanged.load());
         EXPECT_FALSE (processor->presetIndexPending.load());
 
