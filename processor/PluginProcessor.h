@@ -231,6 +231,11 @@ private:
     void readPreferences();
     void writePreferences();
 
+    // The binding of each parameter as read from the preferences file (-1 when
+    // absent): the destructor writes only the bindings that differ from it, so
+    // what other instances wrote meanwhile stays.
+    std::array<int, numParameters> preferencesAsRead {};
+
     /** The requests raised since the last block, in their fixed order: a preset
         index, CLEAR, Randomize, PANIC. */
     void applyPendingRequests();
