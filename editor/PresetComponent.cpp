@@ -62,6 +62,14 @@ PresetComponent::PresetComponent()
     presetBox->setWantsKeyboardFocus (false);
 
     firstUpdate = true;
+
+    showMessageBox = [safeThis = juce::Component::SafePointer<PresetComponent> (this)] (const juce::MessageBoxOptions& options)
+    {
+        // Tied to the section while it exists, so the window sits over the editor.
+        juce::AlertWindow::showAsync (safeThis != nullptr ? options.withAssociatedComponent (safeThis.getComponent())
+                                                          : options,
+                                      nullptr);
+    };
 }
 
 PresetComponent::~PresetComponent()
@@ -174,20 +182,61 @@ void PresetComponent::loadChosenFile (const juce::File& chosen)
         ownerProcessor->loadPresetFromFile (chosen.getFullPathName());
 }
 
-void PresetComponent::saveChosenFile (const juce::File& chosen)
+bool PresetComponent::saveChosenFile (const juce::File& chosen)
 {
     if (chosen != juce::File())
     {
         const auto name = PresetFile::presetNameFor (chosen);
-        ownerProcessor->currentPresetName.set (name);
+        const auto target = PresetFile::targetFileFor (chosen, ownerProcessor->presetManager.presetExtension);
+        const auto givenName = givenNameFor (chosen);
 
-        // A failed write goes unnoticed: the rescan below shows what is on disk.
-        PresetFile::write (PresetFile::targetFileFor (chosen, ownerProcessor->presetManager.presetExtension),
-                           name, *ownerProcessor);
+        auto reason = PresetFile::refusalFor (target, givenName);
+
+        if (reason.isEmpty() && ! PresetFile::write (target, name, *ownerProcessor))
+            reason = juce::translate ("the file \"FILE\" could not be written. The disk may be full, "
+                                      "or the folder may not be writable.")
+                         .replace ("FILE", target.getFullPathName());
+
+        // Nothing was saved: the box keeps showing the name and the list it showed.
+        if (reason.isNotEmpty())
+        {
+            reportNotSaved (givenName, reason);
+            return false;
+        }
+
+        ownerProcessor->currentPresetName.set (name);
     }
 
     // Also after a cancel, so the box always lists what the folder holds now.
     ownerProcessor->rescanPresets();
+    return true;
+}
+
+juce::String PresetComponent::givenNameFor (const juce::File& chosen) const
+{
+    // JUCE's save dialog turns a "/" typed into the name into sub-folders of the
+    // folder it shows, and a proposed name that holds one does the same: below the
+    // preset folder, the name is the path from there.
+    const juce::File folder (ownerProcessor->presetManager.presetFolderPath);
+
+    if (! chosen.isAChildOf (folder))
+        return PresetFile::presetNameFor (chosen);
+
+    const auto path = chosen.getRelativePathFrom (folder);
+    const auto dot = path.lastIndexOfChar ('.');
+    return dot > path.lastIndexOfChar ('/') + 1 ? path.substring (0, dot) : path;
+}
+
+void PresetComponent::reportNotSaved (const juce::String& name, const juce::String& reason)
+{
+    if (showMessageBox == nullptr)
+        return;
+
+    showMessageBox (juce::MessageBoxOptions()
+                        .withIconType (juce::MessageBoxIconType::WarningIcon)
+                        .withTitle (juce::translate ("Preset not saved"))
+                        .withMessage (juce::translate ("The preset \"NAME\" was not saved: ").replace ("NAME", name) + reason)
+                        .withButton (juce::translate ("OK")));
 }
 
 void PresetComponent::stepPreset (bool forward)
@@ -214,7 +263,10 @@ void PresetComponent::refreshFromProcessor()
 {
     auto& processor = *ownerProcessor;
 
-    if (processor.presetListChanged.load() || firstUpdate)
+    // The generation rather than the flag alone: the flag is lowered by whichever
+    // editor of the instance refreshes first, and the others would miss the change.
+    if (processor.presetListChanged.load() || firstUpdate
+        || processor.presetListGeneration.load() != presetListShown)
         refillPresetBox();
 
     loadPendingPresetFile();
@@ -240,6 +292,8 @@ void PresetComponent::refillPresetBox()
     const auto shown = presetBox->getText();
     presetBox->clear (juce::dontSendNotification);
 
+    // The count before the names: a rescan in between is then filled in next time.
+    presetListShown = ownerProcessor->presetListGeneration.load();
     const auto names = ownerProcessor->presetMenuNames.get();
 
     for (int i = 0; i < names.size(); ++i)

@@ -2,6 +2,7 @@
 
 #include <juce_gui_basics/juce_gui_basics.h>
 
+#include <functional>
 #include <memory>
 #include <optional>
 
@@ -38,14 +39,22 @@ public:
     void loadChosenFile (const juce::File& chosen);
 
     /** What follows the save dialog: writes the preset when a file was chosen (an empty
-        file means cancelled), then rescans the preset folder in either case. */
-    void saveChosenFile (const juce::File& chosen);
+        file means cancelled), then rescans the preset folder in either case. A name that
+        cannot be written, or a write that fails, is reported through showMessageBox
+        instead, and the preset name and the list stay as they were. Returns whether
+        nothing went wrong. */
+    bool saveChosenFile (const juce::File& chosen);
 
     /** The file the save dialog opens on: currentPresetName.tqz in the preset folder. */
     juce::File proposedSaveFile() const;
 
     ZentovaAudioProcessor* ownerProcessor = nullptr;
     bool firstUpdate = true;
+
+    /** Shows a message to the musician without blocking: a JUCE alert window, run
+        asynchronously (hosts must not be held in a modal loop). Replaceable, so a
+        program without a desktop can see the message instead. */
+    std::function<void (const juce::MessageBoxOptions&)> showMessageBox;
 
     std::unique_ptr<juce::TextButton> randomButton;
     std::unique_ptr<juce::TextButton> loadButton;
@@ -61,6 +70,9 @@ private:
     void stepPreset (bool forward);
     void requestPresetIndex (int index);
 
+    juce::String givenNameFor (const juce::File& chosen) const;
+    void reportNotSaved (const juce::String& name, const juce::String& reason);
+
     void refillPresetBox();
     void loadPendingPresetFile();
     void showPresetName (const juce::String& name);
@@ -74,6 +86,9 @@ private:
     // currentPresetName differs from it: a pick whose change notice is still on its
     // way would otherwise be overwritten, and the notice would request the old preset.
     std::optional<juce::String> lastShownName;
+
+    // The processor's presetListGeneration when the box was last filled.
+    int presetListShown = -1;
 
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (PresetComponent)
 };

@@ -4,8 +4,29 @@
 #include "lib/velmo_juce_safeText.h"
 #include "processor/PluginProcessor.h"
 
+#if JUCE_LINUX || JUCE_MAC || JUCE_BSD
+ #include <unistd.h>
+#endif
+
 namespace
 {
+// The writer's temporary file is the target's name + "_temp" + up to eight hex
+// digits + the target's extension, in the target's folder (juce::TemporaryFile).
+constexpr int temporarySuffixBytes = 5 + 8;
+
+// The longest file name, in bytes, that the folder's file system takes.
+int longestFileNameIn (const juce::File& folder)
+{
+   #if JUCE_LINUX || JUCE_MAC || JUCE_BSD
+    const auto limit = ::pathconf (folder.getFullPathName().toRawUTF8(), _PC_NAME_MAX);
+    if (limit > 0)
+        return (int) juce::jmin (limit, (long) 4096);
+   #else
+    juce::ignoreUnused (folder);
+   #endif
+    return 255;
+}
+
 juce::juce_wchar toAsciiUpper (juce::juce_wchar c) noexcept
 {
     return (c >= 'a' && c <= 'z') ? (juce::juce_wchar) (c - 'a' + 'A') : c;
@@ -80,6 +101,25 @@ juce::File PresetFile::targetFileFor (const juce::File& chosen, const juce::Stri
         return chosen;
 
     return chosen.withFileExtension (extension);
+}
+
+juce::String PresetFile::refusalFor (const juce::File& target, const juce::String& givenName)
+{
+    if (givenName.containsChar ('/') || givenName.containsChar (juce::File::getSeparatorChar()))
+        return juce::translate ("a preset name cannot hold \"/\" (a preset in a sub-folder of the preset folder is not listed).");
+
+    // Checked here because the writer fails without saying why: its temporary
+    // file's name passes the limit before the target's own does.
+    const int limit = longestFileNameIn (target.getParentDirectory());
+    const int extensionBytes = (int) target.getFileExtension().getNumBytesAsUTF8();
+    const int nameBytes = (int) target.getFileNameWithoutExtension().getNumBytesAsUTF8();
+
+    if (nameBytes + temporarySuffixBytes + extensionBytes > limit)
+        return juce::translate ("the name is too long for the file system (at most NUMBER bytes here; "
+                                "an accented letter takes two or more).")
+                   .replace ("NUMBER", juce::String (limit - temporarySuffixBytes - extensionBytes));
+
+    return {};
 }
 
 bool PresetFile::isPresetTag (const juce::String& tag)

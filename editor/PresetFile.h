@@ -42,6 +42,11 @@ public:
         extension replaced (or the extension appended). */
     static juce::File targetFileFor (const juce::File& chosen, const juce::String& extension);
 
+    /** Why a preset given this name cannot be written to target, or empty when it
+        can: a name holding a path separator, or a file name too long for the file
+        system once the writer's temporary file adds its suffix to it. */
+    static juce::String refusalFor (const juce::File& target, const juce::String& givenName);
+
     /** Whether tag is rootTag, comparing ASCII letters without regard to case only. */
     static bool isPresetTag (const juce::String& tag);
 };

@@ -29,7 +29,8 @@ public:
     /** Lists the folder again in place of both lists, each exchanged whole. */
     void rescanPresets();
 
-    /** The preset files directly in the folder, in the file system's order. */
+    /** The preset files directly in the folder, sorted by preset name as the Finder
+        sorts (see the .cpp); a name whose bytes are not well-formed UTF-8 is skipped. */
     juce::Array<juce::File> findPresetFiles() const;
 
     /** The name a preset file is listed under: its name without the extension;

@@ -175,6 +175,10 @@ public:
     velmoLib::SharedValue<juce::StringArray> presetMenuNames;
     velmoLib::SharedValue<juce::String> currentPresetName { juce::String ("Init") };
     std::atomic<bool> presetListChanged { true };
+
+    // Counts the rescans of the preset list. Every open editor keeps the count it
+    // last showed, so each one notices every change, not only the first to refresh.
+    std::atomic<int> presetListGeneration { 0 };
     std::atomic<bool> presetFilePending { false };
     velmoLib::SharedValue<juce::String> pendingPresetPath;
     std::atomic<bool> midiLearnActive { false };
@@ -246,6 +250,11 @@ private:
     }
     void readPreferences();
     void writePreferences();
+
+    // The binding of each parameter as read from the preferences file (-1 when
+    // absent): the destructor writes only the bindings that differ from it, so
+    // what other instances wrote meanwhile stays.
+    std::array<int, numParameters> preferencesAsRead {};
 
     /** The requests raised since the last block, in their fixed order: a preset
         index, CLEAR, Randomize, PANIC. */

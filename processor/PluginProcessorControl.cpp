@@ -93,6 +93,7 @@ void ZentovaAudioProcessor::rescanPresets()
 {
     presetManager.rescanPresets();
     presetMenuNames.set (presetManager.presetNames.get());
+    presetListGeneration.fetch_add (1);
     presetListChanged.store (true);
 }
 

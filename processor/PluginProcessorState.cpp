@@ -5,6 +5,8 @@
 #include "lib/velmo_juce_numberText.h"
 #include "lib/velmo_juce_safeText.h"
 
+#include <mutex>
+
 // The processor implements JUCE's index-based parameter interface, which JUCE
 // marks deprecated; hosts, sessions and presets rely on its indices.
 JUCE_BEGIN_IGNORE_WARNINGS_GCC_LIKE ("-Wdeprecated-declarations")
@@ -107,21 +109,61 @@ juce::PropertiesFile::Options ZentovaAudioProcessor::preferencesOptions()
     return options;
 }
 
+namespace
+{
+    juce::File preferencesFileLocation()
+    {
+        return velmoLib::userLibraryFile ("Application Support/Pendrawquiller/Corvanteel.prefs");
+    }
+
+    /** The preferences file as it is on disk now. A damaged file would be rewritten
+        whole anyway; removing it first keeps JUCE's reader away from text it cannot
+        read safely. */
+    std::unique_ptr<juce::PropertiesFile> openPreferences (const juce::File& file)
+    {
+        if (file.existsAsFile() && ! velmoLib::isReadablePropertiesFile (file))
+            file.deleteFile();
+
+        return std::make_unique<juce::PropertiesFile> (file, ZentovaAudioProcessor::preferencesOptions());
+    }
+
+    /** As PropertiesFile::getIntValue (key, -1), through our own integer reader. */
+    int storedBinding (const juce::PropertiesFile& file, const juce::String& key)
+    {
+        return file.containsKey (key) ? velmoLib::readStoredInteger (file.getValue (key)) : -1;
+    }
+
+    // Instances in other processes (other hosts, sandboxed plug-in hosts) share the
+    // file. The lock is the user's own: JUCE keeps its lock files in one folder
+    // for all users (/var/tmp on Linux), and another user's would not open.
+    juce::String preferencesLockName()
+    {
+        return "Corvanteel-prefs-" + juce::String::toHexString (juce::SystemStats::getLogonName().hashCode64());
+    }
+
+    // The system's file locks belong to a whole process, so they do not keep two
+    // instances of one host apart: this does.
+    std::mutex& preferencesMutex()
+    {
+        static std::mutex mutex;
+        return mutex;
+    }
+
+    // Longer than any write takes; a host that hangs while holding the lock does
+    // not keep the others from saving their bindings.
+    constexpr int preferencesLockTimeoutMs = 5000;
+}
+
 void ZentovaAudioProcessor::readPreferences()
 {
-    const auto file = velmoLib::userLibraryFile ("Application Support/Pendrawquiller/Corvanteel.prefs");
+    preferencesFile = openPreferences (preferencesFileLocation());
 
-    // A damaged file would be rewritten whole by the destructor anyway; removing
-    // it first keeps JUCE's reader away from text it cannot read safely.
-    if (file.existsAsFile() && ! velmoLib::isReadablePropertiesFile (file))
-        file.deleteFile();
-    preferencesFile = std::make_unique<juce::PropertiesFile> (file, preferencesOptions());
-
-    // As PropertiesFile::getIntValue (key, -1), through our own integer reader.
-    for (auto* parameter : pluginParameters)
+    for (int index = 0; index < numParameters; ++index)
     {
-        const auto key = parameter->paramName + ccSuffix;
-        parameter->midiCC.store (preferencesFile->containsKey (key) ? velmoLib::readStoredInteger (preferencesFile->getValue (key)) : -1);
+        auto* parameter = pluginParameters.getUnchecked (index);
+        const int binding = storedBinding (*preferencesFile, parameter->paramName + ccSuffix);
+        parameter->midiCC.store (binding);
+        preferencesAsRead[(size_t) index] = binding;
     }
 }
 
@@ -130,10 +172,38 @@ void ZentovaAudioProcessor::writePreferences()
     if (preferencesFile == nullptr)
         return;
 
-    for (auto* parameter : pluginParameters)
-        preferencesFile->setValue (parameter->paramName + ccSuffix, parameter->midiCC.load());
+    const auto file = preferencesFileLocation();
+
+    // Other instances may have written the file since this one read it. It is read
+    // again, and only the bindings this instance changed since (learn, unlearn,
+    // CLEAR, a restored state) are set, with the keys the file lacks; all under a
+    // lock that every instance takes, so two writing at once lose nothing. A binding
+    // that another instance has changed in the file meanwhile is left as that one
+    // wrote it: a CLEAR here removes what this instance had, not what another
+    // learnt.
+    const std::lock_guard<std::mutex> inThisProcess (preferencesMutex());
+    juce::InterProcessLock lock (preferencesLockName());
+    const bool locked = lock.enter (preferencesLockTimeoutMs);
+
+    preferencesFile = openPreferences (file);
+
+    for (int index = 0; index < numParameters; ++index)
+    {
+        const auto* parameter = pluginParameters.getUnchecked (index);
+        const auto key = parameter->paramName + ccSuffix;
+        const int binding = parameter->midiCC.load();
+
+        const int asRead = preferencesAsRead[(size_t) index];
+
+        if (! preferencesFile->containsKey (key)
+            || (binding != asRead && storedBinding (*preferencesFile, key) == asRead))
+            preferencesFile->setValue (key, binding);
+    }
 
     preferencesFile->saveIfNeeded();
+
+    if (locked)
+        lock.exit();
 }
 
 JUCE_END_IGNORE_WARNINGS_GCC_LIKE

@@ -4,7 +4,15 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
+#include <cstring>
+#include <fstream>
 #include <memory>
+#include <vector>
+
+#include <sched.h>
+#include <sys/mount.h>
+#include <unistd.h>
 
 
 namespace
@@ -39,6 +47,57 @@ namespace
         corvanteelTest::TemporaryHome home;
         std::unique_ptr<ZentovaAudioProcessor> processor;
         std::unique_ptr<PresetComponent> browser;
+    };
+
+    /** A folder in which no file can be written: a tiny file system of its own,
+        filled up, where the test may mount one (as root, in a mount namespace of its
+        own), else a folder without write permission, which stops everyone but root.
+        Whichever it is, a probe write is made to see that it really fails. */
+    class FolderThatRefusesWrites
+    {
+    public:
+        explicit FolderThatRefusesWrites (const juce::File& folderToUse) : folder (folderToUse)
+        {
+            folder.createDirectory();
+            const auto path = folder.getFullPathName().toStdString();
+
+            if (::unshare (CLONE_NEWNS) == 0
+                && ::mount (nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) == 0
+                && ::mount ("corvanteel-test", path.c_str(), "tmpfs", 0, "size=16k,nr_inodes=64") == 0)
+            {
+                mounted = true;
+                kind = "a full file system";
+                std::ofstream filler (path + "/filler", std::ios::binary);
+                const std::vector<char> block (1024, 'x');
+                while (filler.write (block.data(), (std::streamsize) block.size()) && filler.flush()) {}
+            }
+            else
+            {
+                folder.setReadOnly (true);
+                kind = "a read-only folder";
+            }
+
+            std::ofstream probe (path + "/probe.tqz", std::ios::binary);
+            const std::vector<char> bytes (4096, 'x');
+            probe.write (bytes.data(), (std::streamsize) bytes.size());
+            probe.flush();
+            refuses = ! probe.good();
+            probe.close();
+            ::unlink ((path + "/probe.tqz").c_str());
+        }
+
+        ~FolderThatRefusesWrites()
+        {
+            if (mounted)
+                ::umount2 (folder.getFullPathName().toRawUTF8(), MNT_DETACH);
+            else
+                folder.setReadOnly (false);
+        }
+
+        juce::File folder;
+        bool mounted = false;
+        bool refuses = false;
+        const char* kind = "";
     };
 } // namespace
 
@@ -366,4 +425,83 @@ TEST_F (PresetComponentTest, SaveProposesTheCurrentNameInThePresetFolder)
     // After a preset file without PresetName the name is one space.
     processor->currentPresetName.set (" ");
     EXPECT_EQ (browser->proposedSaveFile(), home.presetFolder().getChildFile (" .tqz"));
+}
+
+TEST_F (PresetComponentTest, ASaveThatCannotBeWrittenIsReportedAndChangesNothing)
+{
+    create ({ "Alpha" });
+
+    std::vector<juce::MessageBoxOptions> shown;
+    browser->showMessageBox = [&shown] (const juce::MessageBoxOptions& options) { shown.push_back (options); };
+
+    FolderThatRefusesWrites full (home.folder().getChildFile ("Full"));
+    if (! full.refuses)
+        GTEST_SKIP() << "neither a file system of its own nor a read-only folder stops writes here";
+
+    // A sub-folder that exists, so that the "/" is refused before anything is written.
+    home.presetFolder().getChildFile ("Drums").createDirectory();
+
+    struct Case { const char* label; juce::File chosen; const char* reason; };
+    const Case cases[] = {
+        { full.kind,                 full.folder.getChildFile ("Lead"),                             "could not be written" },
+        { "a 245-character name",    home.presetFolder().getChildFile (juce::String::repeatedString ("n", 245)), "too long" },
+        { "a 240-byte accented name", home.presetFolder().getChildFile (juce::String::repeatedString (juce::String::fromUTF8 ("\xC3\xA9"), 120)), "too long" },
+        { "a name with /",           home.presetFolder().getChildFile ("Drums/Kick"),               "cannot hold \"/\"" },
+    };
+
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE (c.label);
+        shown.clear();
+        processor->currentPresetName.set ("Before");
+        browser->refreshFromProcessor();
+        runMessageLoop();
+        const int generation = processor->presetListGeneration.load();
+        processor->presetListChanged.store (false);
+
+        browser->saveChosenFile (c.chosen);
+        browser->refreshFromProcessor();
+        runMessageLoop();
+
+        // Told, asynchronously and once, that nothing was saved, and why.
+        ASSERT_EQ (shown.size(), 1u);
+        EXPECT_EQ (shown[0].getTitle(), "Preset not saved");
+        EXPECT_EQ (shown[0].getIconType(), juce::MessageBoxIconType::WarningIcon);
+        EXPECT_EQ (shown[0].getNumButtons(), 1);
+        EXPECT_TRUE (shown[0].getMessage().contains ("was not saved")) << shown[0].getMessage();
+        EXPECT_TRUE (shown[0].getMessage().contains (c.reason)) << shown[0].getMessage();
+
+        // The name and the list as they were.
+        EXPECT_EQ (processor->currentPresetName.get(), "Before");
+        EXPECT_EQ (browser->presetBox->getText(), "Before");
+        EXPECT_EQ (processor->presetManager.presetNames.get(), juce::StringArray ("Alpha"));
+        EXPECT_EQ (processor->presetListGeneration.load(), generation);
+        EXPECT_FALSE (processor->presetListChanged.load());
+        EXPECT_FALSE (processor->presetIndexPending.load());
+
+        // Nothing written, not even the writer's temporary file.
+        EXPECT_EQ (home.presetFolder().getNumberOfChildFiles (juce::File::findFiles), 1);
+        EXPECT_EQ (home.presetFolder().getChildFile ("Drums").getNumberOfChildFiles (juce::File::findFilesAndDirectories), 0);
+    }
+}
+
+TEST_F (PresetComponentTest, ANameThatCanBeWrittenStillSaves)
+{
+    create();
+
+    int messages = 0;
+    browser->showMessageBox = [&messages] (const juce::MessageBoxOptions&) { ++messages; };
+
+    // The longest: 255 bytes with "_temp", eight hex digits and ".tqz" added.
+    const auto longest = juce::String::repeatedString ("n", 255 - 13 - 4);
+    for (const auto& name : { juce::String ("Bass"), longest, juce::String::fromUTF8 ("Caf\xC3\xA9 & \"Co\"") })
+    {
+        SCOPED_TRACE (name.length());
+        browser->saveChosenFile (home.presetFolder().getChildFile (name));
+
+        EXPECT_EQ (messages, 0);
+        EXPECT_EQ (processor->currentPresetName.get(), name);
+        EXPECT_TRUE (home.presetFolder().getChildFile (name + ".tqz").existsAsFile());
+        EXPECT_TRUE (processor->presetManager.presetNames.get().contains (name));
+    }
 }

@@ -297,3 +297,42 @@ TEST_F (RefreshTest, APickWinsOverATickBetweenItAndItsChangeNotice)
     EXPECT_EQ (processor->getParameter (P::feedbackIndex), 0.75f);
     EXPECT_EQ (presetBox.getText(), "C");
 }
+
+TEST_F (RefreshTest, EveryOpenEditorShowsEveryChangeOfThePresetList)
+{
+    // A host may show two editors of one instance (a generic and the plug-in's own
+    // window, or two views); the first to refresh used to take the change for all.
+    createProcessor ({ { "Alpha", 0.25f } });
+    openEditor();
+    auto second = std::make_unique<ZentovaAudioProcessorEditor> (*processor);
+    auto& secondBox = *second->mainPanel.presetComponent->presetBox;
+
+    const auto items = [] (juce::ComboBox& box)
+    {
+        juce::StringArray texts;
+        for (int i = 0; i < box.getNumItems(); ++i)
+            texts.add (box.getItemText (i));
+        return texts;
+    };
+
+    runMessageLoop (severalRefreshesMs);
+    ASSERT_EQ (items (*presets().presetBox), juce::StringArray ("Alpha"));
+    ASSERT_EQ (items (secondBox), juce::StringArray ("Alpha"));
+
+    // Saved in the first editor, then in the second; each time both refresh in turn.
+    presets().saveChosenFile (home.presetFolder().getChildFile ("Beta"));
+    runMessageLoop (severalRefreshesMs);
+    EXPECT_EQ (items (*presets().presetBox), juce::StringArray ({ "Alpha", "Beta" }));
+    EXPECT_EQ (items (secondBox), juce::StringArray ({ "Alpha", "Beta" }));
+
+    second->mainPanel.presetComponent->saveChosenFile (home.presetFolder().getChildFile ("Gamma"));
+    panel().updateFromPlugin();
+    second->mainPanel.updateFromPlugin();
+    EXPECT_EQ (items (*presets().presetBox), juce::StringArray ({ "Alpha", "Beta", "Gamma" }));
+    EXPECT_EQ (items (secondBox), juce::StringArray ({ "Alpha", "Beta", "Gamma" }));
+
+    // A list that did not change is not refilled again.
+    secondBox.addItem ("Marker", 99);
+    second->mainPanel.updateFromPlugin();
+    EXPECT_EQ (secondBox.getNumItems(), 4);
+}

@@ -3,8 +3,18 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <cstdlib>
+#include <memory>
+#include <string>
 #include <utility>
 #include <vector>
+
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+extern char** environ;
 
 namespace
 {
@@ -174,4 +184,164 @@ TEST (Preferences, BindingsLearntInOneInstanceReachTheNext)
     auto expected = unbound();
     expected[ZentovaAudioProcessor::feedbackIndex] = 20;
     EXPECT_EQ (bindingsOfNewInstance(), expected);
+}
+
+//==============================================================================
+namespace
+{
+    using P = ZentovaAudioProcessor;
+
+    void bind (P& processor, int index, int controller)
+    {
+        processor.pluginParameters.getUnchecked (index)->midiCC.store (controller);
+    }
+
+    void clearAllBindings (P& processor)
+    {
+        processor.clearMidiRequested.store (true);
+        corvanteelTest::processSilence (processor, 8, 8);
+        ASSERT_FALSE (processor.clearMidiRequested.load());
+    }
+}
+
+TEST (Preferences, InstancesOpenAtOnceKeepEachOthersLearntBindings)
+{
+    // Each instance used to write its whole set when destroyed: the last one won.
+    corvanteelTest::TemporaryHome home;
+
+    for (bool firstClosesFirst : { true, false })
+    {
+        SCOPED_TRACE (firstClosesFirst ? "A closes first" : "B closes first");
+        home.preferencesFile().deleteFile();
+
+        auto a = std::make_unique<P>();
+        auto b = std::make_unique<P>();
+        bind (*a, P::feedbackIndex, 20);
+        bind (*b, P::resonanceIndex, 21);
+
+        if (firstClosesFirst) { a.reset(); b.reset(); }
+        else                  { b.reset(); a.reset(); }
+
+        auto expected = unbound();
+        expected[P::feedbackIndex] = 20;
+        expected[P::resonanceIndex] = 21;
+        EXPECT_EQ (bindingsOfNewInstance(), expected);
+    }
+}
+
+TEST (Preferences, EachInstanceWritesOnlyWhatItChangedItself)
+{
+    corvanteelTest::TemporaryHome home;
+
+    {
+        P first;
+        bind (first, P::feedbackIndex, 20);
+        bind (first, P::timeIndex, 74);
+    }
+
+    // B starts with Feedback on 20 and Time on 74, and CLEARs; A, opened after,
+    // learns Resonance on 21 and moves Time to 75, unlearns Feedback and learns it
+    // again on 20; A closes before B.
+    auto b = std::make_unique<P>();
+    clearAllBindings (*b);
+
+    auto a = std::make_unique<P>();
+    bind (*a, P::resonanceIndex, 21);
+    bind (*a, P::timeIndex, 75);
+    bind (*a, P::feedbackIndex, -1);
+    bind (*a, P::feedbackIndex, 20);
+    a.reset();
+    b.reset();
+
+    // B's CLEAR removed what B had (Feedback; Time on 74), and kept what A learnt
+    // afterwards (Resonance, and Time on 75).
+    auto expected = unbound();
+    expected[P::resonanceIndex] = 21;
+    expected[P::timeIndex] = 75;
+    EXPECT_EQ (bindingsOfNewInstance(), expected);
+}
+
+// Run by the test below, in processes of its own; skipped when run otherwise.
+TEST (Preferences, ChildProcessLearnsAndWritesWhenTold)
+{
+    const char* task = std::getenv ("CORVANTEEL_PREFERENCES_CHILD");
+    if (task == nullptr)
+        GTEST_SKIP() << "run by TwoProcessesWritingAtOnceKeepBoth";
+
+    // "<home>|<parameter index>|<controller>"
+    const auto parts = juce::StringArray::fromTokens (juce::String::fromUTF8 (task), "|", "");
+    ASSERT_EQ (parts.size(), 3);
+    const juce::File shared (parts[0]);
+
+    const std::string previousHome = std::getenv ("HOME");
+    ::setenv ("HOME", parts[0].toRawUTF8(), 1);
+    {
+        P processor;
+        const int index = parts[1].getIntValue();
+        ASSERT_TRUE (juce::isPositiveAndBelow (index, (int) P::numParameters));
+        processor.pluginParameters.getUnchecked (index)->midiCC = parts[2].getIntValue();
+
+        // Ready; then all write at the same moment.
+        shared.getChildFile ("ready-" + parts[1]).create();
+        while (! shared.getChildFile ("go").exists())
+            juce::Thread::sleep (1);
+    }
+    ::setenv ("HOME", previousHome.c_str(), 1);
+}
+
+TEST (Preferences, TwoProcessesWritingAtOnceKeepBoth)
+{
+    corvanteelTest::TemporaryHome home;
+    const auto shared = home.folder();
+    const std::string self = juce::File::getSpecialLocation (juce::File::currentExecutableFile).getFullPathName().toStdString();
+
+    constexpr int numProcesses = 8;
+    const int first = P::timeIndex;
+
+    for (int round = 0; round < 3; ++round)
+    {
+        SCOPED_TRACE (round);
+        home.preferencesFile().deleteFile();
+        shared.getChildFile ("go").deleteFile();
+
+        std::vector<pid_t> children;
+        for (int i = 0; i < numProcesses; ++i)
+        {
+            const auto task = shared.getFullPathName() + "|" + juce::String (first + i) + "|" + juce::String (30 + i + round);
+            ::setenv ("CORVANTEEL_PREFERENCES_CHILD", task.toRawUTF8(), 1);
+
+            std::string filter = "--gtest_filter=Preferences.ChildProcessLearnsAndWritesWhenTold";
+            char* argv[] = { const_cast<char*> (self.c_str()), filter.data(), nullptr };
+            posix_spawn_file_actions_t quiet;
+            ::posix_spawn_file_actions_init (&quiet);
+            ::posix_spawn_file_actions_addopen (&quiet, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
+
+            pid_t pid = 0;
+            const int spawned = ::posix_spawn (&pid, self.c_str(), &quiet, nullptr, argv, environ);
+            ::posix_spawn_file_actions_destroy (&quiet);
+            ASSERT_EQ (spawned, 0);
+            children.push_back (pid);
+        }
+        ::unsetenv ("CORVANTEEL_PREFERENCES_CHILD");
+
+        for (int i = 0; i < numProcesses; ++i)
+            while (! shared.getChildFile ("ready-" + juce::String (first + i)).exists())
+                juce::Thread::sleep (1);
+
+        shared.getChildFile ("go").create();
+
+        for (auto pid : children)
+        {
+            int status = 0;
+            ASSERT_EQ (::waitpid (pid, &status, 0), pid);
+            EXPECT_TRUE (WIFEXITED (status) && WEXITSTATUS (status) == 0);
+        }
+        for (int i = 0; i < numProcesses; ++i)
+            shared.getChildFile ("ready-" + juce::String (first + i)).deleteFile();
+
+        auto expected = unbound();
+        for (int i = 0; i < numProcesses; ++i)
+            expected[(size_t) (first + i)] = 30 + i + round;
+        EXPECT_EQ (bindingsOfNewInstance(), expected);
+    }
 }

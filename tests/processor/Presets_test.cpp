@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <filesystem>
+#include <iterator>
 #include <fstream>
 
 JUCE_BEGIN_IGNORE_WARNINGS_GCC_LIKE ("-Wdeprecated-declarations")
@@ -78,6 +80,158 @@ TEST (PresetFolder, NamesEndingInABrokenCharacterAreSkippedAtEveryScan)
 
     p.rescanPresets();
     EXPECT_EQ (p.presetManager.presetNames.get(), juce::StringArray ("Kept"));
+}
+
+TEST (PresetFolder, NamesThatAreNotWellFormedUtf8AreSkippedWhereverTheFaultSits)
+{
+    // JUCE's iterator sized such a name by its decoded length and copied its raw
+    // bytes, overrunning the heap (seen by AddressSanitizer, an abort in Release).
+    corvanteelTest::TemporaryHome home;
+    const auto folder = home.presetFolder();
+    folder.createDirectory();
+
+    struct Fault { const char* kind; std::string bytes; };
+    const Fault faults[] = {
+        { "overlong two-byte form",    "\xC0\xA6" },
+        { "overlong three-byte form",  "\xE0\x80\xAF" },
+        { "overlong four-byte form",   "\xF0\x82\x82\xAC" },
+        { "high surrogate",            "\xED\xA0\x80" },
+        { "low surrogate",             "\xED\xBF\xBF" },
+        { "past U+10FFFF",             "\xF4\x90\x80\x80" },
+        { "truncated two-byte",        "\xC3" },
+        { "truncated three-byte",      "\xE2\x82" },
+        { "truncated four-byte",       "\xF0\x9F\x98" },
+        { "stray continuation",        "\x80" },
+        { "stray continuations",       "\xBF\xBF" },
+        { "byte never in UTF-8",       "\xFF" },
+    };
+
+    int created = 0;
+    for (const auto& fault : faults)
+    {
+        std::string repeated;
+        for (int i = 0; i < 24; ++i)
+            repeated += fault.bytes;
+
+        for (const auto& name : { fault.bytes + "start.tqz",
+                                  "x" + repeated + "middle.tqz",
+                                  "before" + fault.bytes + ".tqz",
+                                  "x" + repeated + ".TQZ" })
+        {
+            createFileNamedByBytes (folder, name);
+            ++created;
+        }
+    }
+
+    // Good presets beside them, multi-byte characters included.
+    struct Good { const char* file; const char* name; float feedback; };
+    const Good good[] = {
+        { "Good One.tqz",                               "Good One",                              0.25f },
+        { "\xC3\x9C" "ber \xE2\x9C\x93.tqz",            "\xC3\x9C" "ber \xE2\x9C\x93",           0.5f },
+        { "Emoji \xF0\x9F\x8E\xB9 U+10FFFF \xF4\x8F\xBF\xBF.tqz",
+          "Emoji \xF0\x9F\x8E\xB9 U+10FFFF \xF4\x8F\xBF\xBF",                                    0.75f },
+    };
+    for (const auto& preset : good)
+        writePreset (folder.getChildFile (juce::String::fromUTF8 (preset.file)),
+                     juce::String::fromUTF8 (preset.name), preset.feedback);
+
+    // Counted without JUCE, whose iterator is what cannot take these names.
+    const auto entries = std::distance (std::filesystem::directory_iterator (folder.getFullPathName().toStdString()),
+                                        std::filesystem::directory_iterator());
+    ASSERT_EQ (entries, created + (long) std::size (good)) << "every name is a file of its own";
+
+    P p;
+
+    for (int scan = 0; scan < 2; ++scan)
+    {
+        if (scan == 1)
+            p.rescanPresets();
+
+        auto names = p.presetManager.presetNames.get();
+        ASSERT_EQ (names.size(), (int) std::size (good)) << "scan " << scan;
+
+        for (const auto& preset : good)
+        {
+            const auto expectedName = juce::String::fromUTF8 (preset.name);
+            const int index = names.indexOf (expectedName);
+            ASSERT_GE (index, 0) << preset.name;
+
+            requestIndex (p, index);
+            EXPECT_TRUE (p.loadPendingPresetFile()) << preset.name;
+            EXPECT_EQ (p.getParameter (P::feedbackIndex), preset.feedback) << preset.name;
+            EXPECT_EQ (p.currentPresetName.get(), expectedName);
+        }
+    }
+}
+
+TEST (PresetFolder, IsListedInTheFindersOrderWhateverTheFileSystemsOrder)
+{
+    // Program numbers pick presets by position, so the order must not be the
+    // folder's own (a hash order on Linux, reverse creation order on tmpfs).
+    corvanteelTest::TemporaryHome home;
+    const auto folder = home.presetFolder();
+    folder.createDirectory();
+
+    // Created in a scrambled order.
+    for (const auto* file : { "Lead 10.tqz", "alpha.tqz", "Gamma.tqz", "Bass.tqz", "Lead 2.tqz", "beta.tqz",
+                              "Zeta 1.tqz", "Alpha.tqz", "10 Bells.tqz", "lead 3.tqz", "Bass.TQZ", "Beta.tqz",
+                              "Pad.tqz", "2 Bells.tqz", "Lead 02.tqz" })
+        writePreset (folder.getChildFile (file), juce::File (file).getFileNameWithoutExtension(), 0.5f);
+
+    // Case-insensitive, digits by value; equal names by their exact text, then by
+    // the file's name (Bass.TQZ before Bass.tqz).
+    const juce::StringArray expectedNames { "2 Bells", "10 Bells", "Alpha", "alpha", "Bass", "Bass", "Beta",
+                                            "beta", "Gamma", "Lead 02", "Lead 2", "lead 3", "Lead 10", "Pad", "Zeta 1" };
+
+    P p;
+
+    for (int scan = 0; scan < 2; ++scan)
+    {
+        if (scan == 1)
+            p.rescanPresets();
+
+        EXPECT_EQ (p.presetManager.presetNames.get(), expectedNames) << "scan " << scan;
+        EXPECT_EQ (p.presetMenuNames.get(), expectedNames) << "scan " << scan;
+
+        const auto paths = p.presetManager.presetPaths.get();
+        ASSERT_EQ (paths.size(), expectedNames.size());
+        EXPECT_EQ (juce::File (paths[4]).getFileName(), "Bass.TQZ");
+        EXPECT_EQ (juce::File (paths[5]).getFileName(), "Bass.tqz");
+
+        requestIndex (p, 0);
+        EXPECT_EQ (juce::File (p.pendingPresetFilePath()).getFileName(), "2 Bells.tqz") << "program 0";
+    }
+}
+
+TEST (PresetFolder, TheOrderIsTotalForNamesTheNaturalCompareCallsEqual)
+{
+    // Names that compareNatural orders alike come out in one order however the
+    // folder hands them over: the result depends on the names alone.
+    const juce::StringArray names { "a  b", "a b", "A b", "a B", "a\tb", "x01", "x1", "X1", "x001" };
+
+    juce::StringArray first;
+    for (int round = 0; round < 4; ++round)
+    {
+        corvanteelTest::TemporaryHome home;
+        const auto folder = home.presetFolder();
+        folder.createDirectory();
+
+        auto order = names;
+        juce::Random random (round);
+        for (int i = order.size(); --i > 0;)
+            order.getReference (i).swapWith (order.getReference (random.nextInt (i + 1)));
+        for (const auto& name : order)
+            writePreset (folder.getChildFile (name + ".tqz"), name, 0.5f);
+
+        P p;
+        const auto listed = p.presetManager.presetNames.get();
+        ASSERT_EQ (listed.size(), names.size());
+
+        if (round == 0)
+            first = listed;
+        else
+            EXPECT_EQ (listed, first) << "round " << round;
+    }
 }
 
 TEST (PresetFolder, EachNameComesWithTheVeryFileListed)
