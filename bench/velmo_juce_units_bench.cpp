@@ -29,10 +29,13 @@ void countSamples (benchmark::State& state)
     state.SetItemsProcessed (state.iterations() * static_cast<std::int64_t> (blockSize));
 }
 
+// Each unit as the chain runs it: its running values taken for a block of samples
+// (the chain's chunk), one call per sample on the copies, and put back after.
+
 // The main echo line as the chain sets it up: 12 s, gliding toward a new delay.
 void BM_SyncDelayNoFeedProcess (benchmark::State& state)
 {
-    auto input = makeInputBlock();
+    const auto input = makeInputBlock();
     velmoLib::SyncDelayNoFeed line;
     line.setSampleRate (benchRate);
     line.setMaxLength (12.0f);
@@ -43,37 +46,53 @@ void BM_SyncDelayNoFeedProcess (benchmark::State& state)
     float feedback = 0.0f;
     for (auto _ : state)
     {
-        for (auto& sample : input)
+        auto running = line.running();
+
+        for (const auto sample : input)
         {
-            feedback = line.process (&sample, feedback);
+            feedback = running.process (sample, feedback);
             benchmark::DoNotOptimize (feedback);
         }
+
+        line.resume (running);
     }
     countSamples (state);
 }
 BENCHMARK (BM_SyncDelayNoFeedProcess);
 
-// The short modulated line: a new delay time in milliseconds at every sample.
+// The short modulated line: its delay worked out ahead for every sample from a new
+// time in milliseconds, then set on the running copy sample by sample.
 void BM_SyncDelayNoFeedProcessWithDelayMs (benchmark::State& state)
 {
-    auto input = makeInputBlock();
+    const auto input = makeInputBlock();
     velmoLib::SyncDelayNoFeed line;
     line.setSampleRate (benchRate);
     line.setMaxLength (12.0f);
     line.setGlideSamples (0);
     line.setFeedback (0.05f);
 
+    std::array<float, blockSize> delays {};
     float out = 0.0f;
     float sweep = 0.0f;
     for (auto _ : state)
     {
-        for (auto& sample : input)
+        for (auto& delay : delays)
         {
             sweep = sweep >= 1.0f ? 0.0f : sweep + 0.0001f;
             line.setDelayMs (10.0f + 20.0f * sweep);
-            out = line.process (&sample, out);
+            delay = line.currentDelay;
+        }
+
+        auto running = line.running();
+
+        for (std::size_t n = 0; n < blockSize; ++n)
+        {
+            running.currentDelay = delays[n];
+            out = running.process (input[n], out);
             benchmark::DoNotOptimize (out);
         }
+
+        line.resume (running);
     }
     countSamples (state);
 }
@@ -81,7 +100,7 @@ BENCHMARK (BM_SyncDelayNoFeedProcessWithDelayMs);
 
 void BM_StutterProcess (benchmark::State& state)
 {
-    auto input = makeInputBlock();
+    const auto input = makeInputBlock();
     velmoLib::Stutter unit;
     unit.setCapacity (576002);
     unit.setLoopLength (9000);
@@ -90,14 +109,18 @@ void BM_StutterProcess (benchmark::State& state)
 
     for (auto _ : state)
     {
-        for (auto& sample : input)
-            benchmark::DoNotOptimize (unit.process (&sample));
+        auto running = unit.running();
+
+        for (const auto sample : input)
+            benchmark::DoNotOptimize (running.process (sample));
+
+        unit.resume (running);
     }
     countSamples (state);
 }
 BENCHMARK (BM_StutterProcess);
 
-void BM_LfoGetSample (benchmark::State& state)
+void BM_LfoNext (benchmark::State& state)
 {
     velmoLib::Lfo lfo;
     lfo.setSampleRate (benchRate);
@@ -105,12 +128,16 @@ void BM_LfoGetSample (benchmark::State& state)
 
     for (auto _ : state)
     {
+        auto running = lfo.running();
+
         for (std::size_t n = 0; n < blockSize; ++n)
-            benchmark::DoNotOptimize (lfo.getSample (false));
+            benchmark::DoNotOptimize (running.next());
+
+        lfo.resume (running);
     }
     countSamples (state);
 }
-BENCHMARK (BM_LfoGetSample);
+BENCHMARK (BM_LfoNext);
 
 velmoLib::Svf makeChainFilter()
 {
@@ -122,70 +149,48 @@ velmoLib::Svf makeChainFilter()
     return filter;
 }
 
-void BM_SvfProcess (benchmark::State& state)
+// Both channels' filters as the chain runs them: an LFO moves the cutoffs, whose
+// coefficients are worked out ahead, then one pair runs both side by side. The
+// argument picks the SSE2 pair (0) or the portable one (1); per stereo frame.
+template <typename Pair>
+void runFilterPair (benchmark::State& state)
 {
-    auto input = makeInputBlock();
-    auto filter = makeChainFilter();
-
-    for (auto _ : state)
-    {
-        for (auto& sample : input)
-        {
-            filter.process (&sample);
-            benchmark::DoNotOptimize (filter.low);
-        }
-    }
-    countSamples (state);
-}
-BENCHMARK (BM_SvfProcess);
-
-// As the chain runs it: an LFO moves the cutoff, so the coefficients follow every sample.
-void BM_SvfProcessWithCutoffPerSample (benchmark::State& state)
-{
-    auto input = makeInputBlock();
-    auto filter = makeChainFilter();
+    const auto input = makeInputBlock();
+    auto first = makeChainFilter();
+    auto second = makeChainFilter();
     velmoLib::Lfo lfo;
     lfo.setSampleRate (benchRate);
     lfo.setFrequency (0.8f);
 
+    std::array<double, blockSize> coefficients {};
     for (auto _ : state)
     {
-        for (auto& sample : input)
+        for (auto& f : coefficients)
         {
-            filter.setCutoff (500.0f + 3000.0f * (0.5f * lfo.getSample (false) + 0.5f));
-            filter.process (&sample);
-            benchmark::DoNotOptimize (filter.low);
+            first.setCutoff (500.0f + 3000.0f * (0.5f * lfo.getSample (false) + 0.5f));
+            f = first.f;
         }
+
+        auto pair = Pair::take (first, second);
+
+        for (std::size_t n = 0; n < blockSize; ++n)
+        {
+            pair.process (input[n], coefficients[n], -input[n], coefficients[n]);
+            benchmark::DoNotOptimize (pair.firstLow());
+            benchmark::DoNotOptimize (pair.secondLow());
+        }
+
+        pair.put (first, second);
     }
     countSamples (state);
 }
-BENCHMARK (BM_SvfProcessWithCutoffPerSample);
 
-// Both channels' filters as the chain runs them: one pair, side by side. The
-// argument picks the SSE2 pair (0) or the portable one (1); per stereo frame.
 void BM_SvfProcessPair (benchmark::State& state)
 {
-    auto input = makeInputBlock();
-    auto first = makeChainFilter();
-    auto second = makeChainFilter();
-    const bool portable = state.range (0) != 0;
-
-    for (auto _ : state)
-    {
-        for (auto& sample : input)
-        {
-            float other = -sample;
-
-            if (portable)
-                velmoLib::Svf::processPairPortable (first, &sample, second, &other);
-            else
-                velmoLib::Svf::processPair (first, &sample, second, &other);
-
-            benchmark::DoNotOptimize (first.low);
-            benchmark::DoNotOptimize (second.low);
-        }
-    }
-    countSamples (state);
+    if (state.range (0) == 0)
+        runFilterPair<velmoLib::Svf::FastPair> (state);
+    else
+        runFilterPair<velmoLib::Svf::PortablePair> (state);
 }
 BENCHMARK (BM_SvfProcessPair)->Arg (0)->Arg (1);
 

@@ -33,17 +33,17 @@ public:
 
         if (oversampling == 4)
         {
-            runPass (x, f, q, lowPass, saturated, bandPass, highPass);
-            runPass (x, f, q, lowPass, saturated, bandPass, highPass);
-            runPass (x, f, q, lowPass, saturated, bandPass, highPass);
-            runPass (x, f, q, lowPass, saturated, bandPass, highPass);
+            runPass<ScalarLanes> (x, f, q, lowPass, saturated, bandPass, highPass);
+            runPass<ScalarLanes> (x, f, q, lowPass, saturated, bandPass, highPass);
+            runPass<ScalarLanes> (x, f, q, lowPass, saturated, bandPass, highPass);
+            runPass<ScalarLanes> (x, f, q, lowPass, saturated, bandPass, highPass);
             notchOut = highPass + lowPass;
         }
         else
         {
             for (std::int32_t pass = 0; pass < oversampling; ++pass)
             {
-                runPass (x, f, q, lowPass, saturated, bandPass, highPass);
+                runPass<ScalarLanes> (x, f, q, lowPass, saturated, bandPass, highPass);
                 notchOut = highPass + lowPass;
             }
         }
@@ -77,46 +77,55 @@ public:
         /** One sample through each filter, with these frequency coefficients. */
         forcedinline void process (float firstInput, double firstF, float secondInput, double secondF) noexcept
         {
-            const auto x1 = static_cast<double> (firstInput);
-            const auto x2 = static_cast<double> (secondInput);
-
             if (passes[0] == 4 && passes[1] == 4)
             {
-                runPass (x1, firstF, q[0], lowPass[0], saturated[0], bandPass[0], highPass[0]);
-                runPass (x2, secondF, q[1], lowPass[1], saturated[1], bandPass[1], highPass[1]);
-                runPass (x1, firstF, q[0], lowPass[0], saturated[0], bandPass[0], highPass[0]);
-                runPass (x2, secondF, q[1], lowPass[1], saturated[1], bandPass[1], highPass[1]);
-                runPass (x1, firstF, q[0], lowPass[0], saturated[0], bandPass[0], highPass[0]);
-                runPass (x2, secondF, q[1], lowPass[1], saturated[1], bandPass[1], highPass[1]);
-                runPass (x1, firstF, q[0], lowPass[0], saturated[0], bandPass[0], highPass[0]);
-                runPass (x2, secondF, q[1], lowPass[1], saturated[1], bandPass[1], highPass[1]);
+                const auto x1 = static_cast<double> (firstInput);
+                const auto x2 = static_cast<double> (secondInput);
+
+                for (int pass = 0; pass < 4; ++pass)
+                {
+                    runLane (0, x1, firstF);
+                    runLane (1, x2, secondF);
+                }
 
                 notchOut[0] = highPass[0] + lowPass[0];
                 notchOut[1] = highPass[1] + lowPass[1];
                 return;
             }
 
-            for (std::int32_t pass = 0; pass < passes[0]; ++pass)
-            {
-                runPass (x1, firstF, q[0], lowPass[0], saturated[0], bandPass[0], highPass[0]);
-                notchOut[0] = highPass[0] + lowPass[0];
-            }
-
-            for (std::int32_t pass = 0; pass < passes[1]; ++pass)
-            {
-                runPass (x2, secondF, q[1], lowPass[1], saturated[1], bandPass[1], highPass[1]);
-                notchOut[1] = highPass[1] + lowPass[1];
-            }
+            processFirst (firstInput, firstF);
+            processSecond (secondInput, secondF);
         }
+
+        /** One sample through one of the two filters; the other keeps its state. */
+        forcedinline void processFirst (float input, double firstF) noexcept     { processOne (0, input, firstF); }
+        forcedinline void processSecond (float input, double secondF) noexcept   { processOne (1, input, secondF); }
 
         forcedinline double firstLow() const noexcept    { return lowPass[0]; }
         forcedinline double secondLow() const noexcept   { return lowPass[1]; }
+
+    private:
+        forcedinline void runLane (int k, double x, double f) noexcept
+        {
+            runPass<ScalarLanes> (x, f, q[k], lowPass[k], saturated[k], bandPass[k], highPass[k]);
+        }
+
+        forcedinline void processOne (int k, float input, double f) noexcept
+        {
+            const auto x = static_cast<double> (input);
+
+            for (std::int32_t pass = 0; pass < passes[k]; ++pass)
+            {
+                runLane (k, x, f);
+                notchOut[k] = highPass[k] + lowPass[k];
+            }
+        }
     };
 
    #if VELMO_SVF_SSE2
-    /** PortablePair as one pair of SSE2 double lanes (lane 0 the first filter): each
-        lane operation is the IEEE operation the scalar pass does, in the same order.
-        Both filters must have the same pass count (canRunAsVector). */
+    /** PortablePair as one pair of SSE2 double lanes (lane 0 the first filter),
+        through the same pass. Both filters must have the same pass count
+        (canRunAsVector). */
     struct VectorPair
     {
         __m128d lowPass, saturated, bandPass, highPass, notchOut, q;
@@ -148,23 +157,54 @@ public:
 
             if (passes == 4)
             {
-                runVectorPass (x, coefficients, q, lowPass, saturated, bandPass, highPass);
-                runVectorPass (x, coefficients, q, lowPass, saturated, bandPass, highPass);
-                runVectorPass (x, coefficients, q, lowPass, saturated, bandPass, highPass);
-                runVectorPass (x, coefficients, q, lowPass, saturated, bandPass, highPass);
+                for (int pass = 0; pass < 4; ++pass)
+                    runPass<Sse2Lanes> (x, coefficients, q, lowPass, saturated, bandPass, highPass);
+
                 notchOut = _mm_add_pd (highPass, lowPass);
                 return;
             }
 
             for (std::int32_t pass = 0; pass < passes; ++pass)
             {
-                runVectorPass (x, coefficients, q, lowPass, saturated, bandPass, highPass);
+                runPass<Sse2Lanes> (x, coefficients, q, lowPass, saturated, bandPass, highPass);
                 notchOut = _mm_add_pd (highPass, lowPass);
             }
         }
 
+        /** One sample through one of the two filters: both lanes run, and the other
+            lane's state is put back as it was. */
+        forcedinline void processFirst (float input, double firstF) noexcept
+        {
+            const auto kept = *this;
+            process (input, firstF, 0.0f, 0.0);
+            keepLanes (kept, false);
+        }
+
+        forcedinline void processSecond (float input, double secondF) noexcept
+        {
+            const auto kept = *this;
+            process (0.0f, 0.0, input, secondF);
+            keepLanes (kept, true);
+        }
+
         forcedinline double firstLow() const noexcept    { return _mm_cvtsd_f64 (lowPass); }
         forcedinline double secondLow() const noexcept   { return _mm_cvtsd_f64 (_mm_unpackhi_pd (lowPass, lowPass)); }
+
+    private:
+        /** Takes back lane 0 (or lane 1) of every state from kept. */
+        forcedinline void keepLanes (const VectorPair& kept, bool firstLane) noexcept
+        {
+            const auto restore = [firstLane] (__m128d now, __m128d before)
+            {
+                return firstLane ? _mm_move_sd (now, before) : _mm_move_sd (before, now);
+            };
+
+            lowPass = restore (lowPass, kept.lowPass);
+            saturated = restore (saturated, kept.saturated);
+            bandPass = restore (bandPass, kept.bandPass);
+            highPass = restore (highPass, kept.highPass);
+            notchOut = restore (notchOut, kept.notchOut);
+        }
     };
 
     using FastPair = VectorPair;
@@ -176,30 +216,6 @@ public:
     static bool canRunAsVector (const Svf& first, const Svf& second) noexcept
     {
         return first.oversampling == second.oversampling;
-    }
-
-    /** Runs two independent filters on one sample each as a FastPair; the results are
-        exactly those of calling process on each. */
-    static forcedinline void processPair (Svf& first, float* firstInput, Svf& second, float* secondInput) noexcept
-    {
-        if (! canRunAsVector (first, second))
-        {
-            processPairPortable (first, firstInput, second, secondInput);
-            return;
-        }
-
-        auto pair = FastPair::take (first, second);
-        pair.process (*firstInput, first.f, *secondInput, second.f);
-        pair.put (first, second);
-    }
-
-    /** processPair through the portable pair, which every build has, so both paths can
-        be checked against each other. */
-    static forcedinline void processPairPortable (Svf& first, float* firstInput, Svf& second, float* secondInput) noexcept
-    {
-        auto pair = PortablePair::take (first, second);
-        pair.process (*firstInput, first.f, *secondInput, second.f);
-        pair.put (first, second);
     }
 
     /** Cutoff in Hz, taken only inside (0, 20000); the coefficients are recomputed
@@ -265,42 +281,101 @@ private:
     static constexpr double softClipPeak = softClipKnee - softClipKnee * softClipKnee * softClipKnee / 6.0;
     static constexpr double lowStateLimit = 6.0;
 
-    // The pass count is 4 in the plug-in: that case is written out so that the
-    // passes' independent halves (and the two filters of a pair) overlap.
-
-    static forcedinline void runPass (double x, double f, double q, double& lowPass, double& saturated,
-                                      double& bandPass, double& highPass) noexcept
+    // One pass is written once, over a lane type: ScalarLanes runs one filter in
+    // doubles, Sse2Lanes two filters side by side in one pair of SSE2 double lanes.
+    // Each lane operation is the IEEE operation on doubles, in the same order, so
+    // both give the same bits.
+    struct ScalarLanes
     {
-        const double s = saturated;
+        using Value = double;
+        using Mask = bool;
+
+        static forcedinline Value splat (double v) noexcept                   { return v; }
+        static forcedinline Value add (Value a, Value b) noexcept             { return a + b; }
+        static forcedinline Value sub (Value a, Value b) noexcept             { return a - b; }
+        static forcedinline Value mul (Value a, Value b) noexcept             { return a * b; }
+        static forcedinline Value div (Value a, Value b) noexcept             { return a / b; }
+        static forcedinline Value squareRoot (Value a) noexcept               { return std::sqrt (a); }
+        static forcedinline Mask greater (Value a, Value b) noexcept          { return a > b; }
+        static forcedinline Mask less (Value a, Value b) noexcept             { return a < b; }
+        static forcedinline Mask either (Mask a, Mask b) noexcept             { return a || b; }
+        static forcedinline bool any (Mask m) noexcept                        { return m; }
+        static forcedinline Value select (Mask m, Value a, Value b) noexcept  { return m ? a : b; }
+
+        /** v held within +-limit; NaN passes as it is. */
+        static forcedinline Value clamp (Value v, double limit) noexcept
+        {
+            return v > limit ? limit : (v < -limit ? -limit : v);
+        }
+    };
+
+   #if VELMO_SVF_SSE2
+    struct Sse2Lanes
+    {
+        using Value = __m128d;
+        using Mask = __m128d;
+
+        static forcedinline Value splat (double v) noexcept                   { return _mm_set1_pd (v); }
+        static forcedinline Value add (Value a, Value b) noexcept             { return _mm_add_pd (a, b); }
+        static forcedinline Value sub (Value a, Value b) noexcept             { return _mm_sub_pd (a, b); }
+        static forcedinline Value mul (Value a, Value b) noexcept             { return _mm_mul_pd (a, b); }
+        static forcedinline Value div (Value a, Value b) noexcept             { return _mm_div_pd (a, b); }
+        static forcedinline Value squareRoot (Value a) noexcept               { return _mm_sqrt_pd (a); }
+        static forcedinline Mask greater (Value a, Value b) noexcept          { return _mm_cmpgt_pd (a, b); }
+        static forcedinline Mask less (Value a, Value b) noexcept             { return _mm_cmplt_pd (a, b); }
+        static forcedinline Mask either (Mask a, Mask b) noexcept             { return _mm_or_pd (a, b); }
+        static forcedinline bool any (Mask m) noexcept                        { return _mm_movemask_pd (m) != 0; }
+
+        static forcedinline Value select (Mask m, Value a, Value b) noexcept
+        {
+            return _mm_or_pd (_mm_and_pd (m, a), _mm_andnot_pd (m, b));
+        }
+
+        /** min (limit, v) and max (-limit, v) return v when v is NaN, as the scalar tests do. */
+        static forcedinline Value clamp (Value v, double limit) noexcept
+        {
+            return _mm_max_pd (_mm_set1_pd (-limit), _mm_min_pd (_mm_set1_pd (limit), v));
+        }
+    };
+   #endif
+
+    template <typename Lanes>
+    static forcedinline void runPass (typename Lanes::Value x, typename Lanes::Value f, typename Lanes::Value q,
+                                      typename Lanes::Value& lowPass, typename Lanes::Value& saturated,
+                                      typename Lanes::Value& bandPass, typename Lanes::Value& highPass) noexcept
+    {
+        using L = Lanes;
+        const auto s = saturated;
 
         // Cubic soft clip beyond +-1. Past its peak at +-sqrt 2 the cubic would bend
         // back and, beyond +-sqrt 6, turn the sign of the band state, which drives the
         // low-pass integrator away instead of back: there it holds its peak instead.
-        double b = bandPass;
-        if (b > 1.0 || b < -1.0)
+        // The comparisons are false for NaN, which therefore passes unclipped; the
+        // clip's division is only taken when some lane needs it.
+        auto b = bandPass;
+        const auto outside = L::either (L::greater (b, L::splat (1.0)), L::less (b, L::splat (-1.0)));
+
+        if (L::any (outside))
         {
-            if (b > softClipKnee)
-                b = softClipPeak;
-            else if (b < -softClipKnee)
-                b = -softClipPeak;
-            else
-                b = b - b * b * b / 6.0;
+            const auto cubic = L::sub (b, L::div (L::mul (L::mul (b, b), b), L::splat (6.0)));
+            auto clipped = L::select (L::greater (b, L::splat (softClipKnee)), L::splat (softClipPeak), cubic);
+            clipped = L::select (L::less (b, L::splat (-softClipKnee)), L::splat (-softClipPeak), clipped);
+            b = L::select (outside, clipped, b);
         }
 
         // Rational tanh approximation (exactly +-1 at +-3); b never leaves +-1 here.
-        saturated = b * (b * b + 27.0) / (9.0 * b * b + 27.0);
+        const auto c27 = L::splat (27.0);
+        saturated = L::div (L::mul (b, L::add (L::mul (b, b), c27)), L::add (L::mul (L::mul (L::splat (9.0), b), b), c27));
 
         // Playing at full scale keeps the low-pass state within about +-2.3 at any
         // setting; the bound only acts on a loop that has run away, and keeps every
         // value of the echo loop finite and small enough to die away once the
         // feedback is lowered.
-        lowPass = lowPass + f * s;
-        if (lowPass > lowStateLimit)
-            lowPass = lowStateLimit;
-        else if (lowPass < -lowStateLimit)
-            lowPass = -lowStateLimit;
-        highPass = x - lowPass - q * s / std::sqrt (s * s + 1.0);
-        bandPass = s + f * highPass;
+        lowPass = L::clamp (L::add (lowPass, L::mul (f, s)), lowStateLimit);
+
+        const auto root = L::squareRoot (L::add (L::mul (s, s), L::splat (1.0)));
+        highPass = L::sub (L::sub (x, lowPass), L::div (L::mul (q, s), root));
+        bandPass = L::add (s, L::mul (f, highPass));
     }
 
     forcedinline void storeState (double lowPass, double saturated, double bandPass, double highPass, double notchOut) noexcept
@@ -312,47 +387,6 @@ private:
         notch = notchOut;
         low = lowPass;
     }
-
-   #if VELMO_SVF_SSE2
-    /** mask ? ifSet : ifClear, lane by lane. */
-    static forcedinline __m128d select (__m128d mask, __m128d ifSet, __m128d ifClear) noexcept
-    {
-        return _mm_or_pd (_mm_and_pd (mask, ifSet), _mm_andnot_pd (mask, ifClear));
-    }
-
-    /** runPass on both lanes, operation for operation in the same order. */
-    static forcedinline void runVectorPass (__m128d x, __m128d f, __m128d q, __m128d& lowPass, __m128d& saturated,
-                                            __m128d& bandPass, __m128d& highPass) noexcept
-    {
-        const __m128d one = _mm_set1_pd (1.0);
-        const __m128d s = saturated;
-        __m128d b = bandPass;
-
-        // The comparisons are false for NaN, which therefore passes unclipped, as in runPass.
-        const __m128d outside = _mm_or_pd (_mm_cmpgt_pd (b, one), _mm_cmplt_pd (b, _mm_set1_pd (-1.0)));
-
-        // The clip's division is taken only when a lane needs it, as in runPass.
-        if (_mm_movemask_pd (outside) != 0)
-        {
-            const __m128d cubic = _mm_sub_pd (b, _mm_div_pd (_mm_mul_pd (_mm_mul_pd (b, b), b), _mm_set1_pd (6.0)));
-            __m128d clipped = select (_mm_cmpgt_pd (b, _mm_set1_pd (softClipKnee)), _mm_set1_pd (softClipPeak), cubic);
-            clipped = select (_mm_cmplt_pd (b, _mm_set1_pd (-softClipKnee)), _mm_set1_pd (-softClipPeak), clipped);
-            b = select (outside, clipped, b);
-        }
-
-        const __m128d c27 = _mm_set1_pd (27.0);
-        saturated = _mm_div_pd (_mm_mul_pd (b, _mm_add_pd (_mm_mul_pd (b, b), c27)),
-                                _mm_add_pd (_mm_mul_pd (_mm_mul_pd (_mm_set1_pd (9.0), b), b), c27));
-
-        // min (limit, v) and max (-limit, v) return v when v is NaN, as the scalar tests do.
-        lowPass = _mm_add_pd (lowPass, _mm_mul_pd (f, s));
-        lowPass = _mm_max_pd (_mm_set1_pd (-lowStateLimit), _mm_min_pd (_mm_set1_pd (lowStateLimit), lowPass));
-
-        const __m128d root = _mm_sqrt_pd (_mm_add_pd (_mm_mul_pd (s, s), one));
-        highPass = _mm_sub_pd (_mm_sub_pd (x, lowPass), _mm_div_pd (_mm_mul_pd (q, s), root));
-        bandPass = _mm_add_pd (s, _mm_mul_pd (f, highPass));
-    }
-   #endif
 
     // The inputs of the last computed f; NaN so the first update always computes.
     double coefficientCutoff = std::numeric_limits<double>::quiet_NaN();

@@ -259,9 +259,10 @@ bool sameState (const Svf& a, const Svf& b)
 
 } // namespace
 
-// The pair paths (SSE2 where built, and the portable one) against process on each
-// filter: quiet and far too hot input, moving cutoffs, every pass count the pair
-// meets, and state driven far out (including NaN).
+// The pair paths (SSE2 where built, and the portable one), both lanes at once and
+// one at a time, against process on each filter: quiet and far too hot input,
+// moving cutoffs, every pass count the pair meets, and state driven far out
+// (including NaN).
 TEST (Svf, PairPathsGiveTheBitsOfProcessOnEach)
 {
     struct Case { int firstPasses, secondPasses; float gain; double startBand; };
@@ -299,8 +300,30 @@ TEST (Svf, PairPathsGiveTheBitsOfProcessOnEach)
             float in[6] = { input0, input1, input0, input1, input0, input1 };
             reference[0].process (&in[0]);
             reference[1].process (&in[1]);
-            Svf::processPair (vector[0], &in[2], vector[1], &in[3]);
-            Svf::processPairPortable (portable[0], &in[4], portable[1], &in[5]);
+            // Every other sample runs the two lanes one at a time, as the chain does
+            // at a block's ends.
+            const bool oneLaneAtATime = n % 2 == 1;
+            const auto step = [oneLaneAtATime] (auto pair, Svf& first, float firstInput, Svf& second, float secondInput)
+            {
+                if (oneLaneAtATime)
+                {
+                    pair.processFirst (firstInput, first.f);
+                    pair.processSecond (secondInput, second.f);
+                }
+                else
+                {
+                    pair.process (firstInput, first.f, secondInput, second.f);
+                }
+
+                pair.put (first, second);
+            };
+
+            if (Svf::canRunAsVector (vector[0], vector[1]))
+                step (Svf::FastPair::take (vector[0], vector[1]), vector[0], in[2], vector[1], in[3]);
+            else
+                step (Svf::PortablePair::take (vector[0], vector[1]), vector[0], in[2], vector[1], in[3]);
+
+            step (Svf::PortablePair::take (portable[0], portable[1]), portable[0], in[4], portable[1], in[5]);
 
             for (int k = 0; k < 2; ++k)
             {
