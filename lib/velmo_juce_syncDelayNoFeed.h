@@ -32,24 +32,7 @@ public:
         /** Writes one input (plus the scaled feedback sample) and returns one delayed sample. */
         forcedinline float process (float input, float feedbackSample) noexcept
         {
-            std::int32_t slot;
-            write (writeIndex, input, feedbackSample);
-            return readAhead (slot);
-        }
-
-        /** process in two halves, for a caller that reads before it knows the sample
-            to write: readAhead advances the heads and reads, leaving in slot the index
-            the sample goes to, and write stores it there later. The same as process
-            while the read stays clear of slot, as it does with a delay of more than
-            two samples (see readsClearOfWrites). */
-        forcedinline void write (std::int32_t slot, float input, float feedbackSample) noexcept
-        {
-            data[slot] = input + feedbackSample * feedbackGain;
-        }
-
-        forcedinline float readAhead (std::int32_t& slot) noexcept
-        {
-            slot = writeIndex;
+            data[writeIndex] = input + feedbackSample * feedbackGain;
             writeIndex = (writeIndex >= length - 1) ? 0 : writeIndex + 1;
 
             // The test comes before the step, so the last step may overshoot the
@@ -92,19 +75,6 @@ public:
     {
         return { buffer.get(), length, writeIndex, readIndex, glideCount,
                  currentDelay, targetDelay, glideStep, feedbackGain, readPosition, fraction, nextSample };
-    }
-
-    /** Whether, until the delay is set again, every read stays clear of the slot the
-        same sample writes, so that Running::readAhead may come before the write. The
-        delay glides between its current value and its target, overshooting by less
-        than one step; a margin of four samples covers the float rounding of the read
-        position. */
-    bool readsClearOfWrites() const noexcept
-    {
-        const float step = std::abs (glideStep);
-        const float lowest = std::min (currentDelay, targetDelay) - step;
-        const float highest = std::max (currentDelay, targetDelay) + step;
-        return lowest >= 4.0f && highest <= static_cast<float> (length) - 4.0f;
     }
 
     /** Takes back what a Running changed: the heads, the glide and the last read. */

@@ -70,8 +70,9 @@ ZentovaAudioProcessor::ZentovaAudioProcessor()
 
     createParameters();
 
-    for (int i = 0; i < 3; ++i)
-        parameterSmoothers.add (new ParameterSmoother());
+    cutoffFloorSmoother = parameterSmoothers.add (new ParameterSmoother());
+    outputGainSmoother = parameterSmoothers.add (new ParameterSmoother());
+    dryWetSmoother = parameterSmoothers.add (new ParameterSmoother());
 
     for (auto* state : channelStates())
         state->calloc (numChannels);

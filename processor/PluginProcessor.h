@@ -199,6 +199,11 @@ public:
     float smoothedOutputGain = 0.0f;
     juce::OwnedArray<ParameterSmoother> parameterSmoothers;
 
+    // The three smoothers by what they smooth; parameterSmoothers owns them.
+    ParameterSmoother* cutoffFloorSmoother = nullptr;
+    ParameterSmoother* outputGainSmoother = nullptr;
+    ParameterSmoother* dryWetSmoother = nullptr;
+
     // Newest first; written by the render thread, drawn by the editor.
     std::array<std::atomic<float>, scopeHistorySize> scopeHistory;
     int scopeSampleCounter = 0;
@@ -206,10 +211,6 @@ public:
     // Runs the two filters through the portable pair instead of the SSE2 one, so a
     // test can check that both give the same bits. Read once per block.
     bool portableFilterPair = false;
-
-    // Keeps the chain in its plain order, each main-line write before its read, as
-    // blocks with a delay of a few samples do anyway; for tests. Read once per block.
-    bool plainChainOrder = false;
 
 private:
     struct BlockSettings
@@ -297,9 +298,11 @@ private:
     };
 
     static void silenceNonFiniteInput (juce::AudioSampleBuffer&, int numSamples) noexcept;
+    /** Handles the MIDI at start and returns where the chunk from there ends. */
+    int beginChunk (const juce::MidiBuffer&, int start, int numSamples);
     void processDryOnly (juce::AudioSampleBuffer&, const juce::MidiBuffer&, int numSamples);
     void processStereo (juce::AudioSampleBuffer&, const juce::MidiBuffer&, int numSamples);
-    template <bool portableFilters, bool readAhead>
+    template <typename FilterPair>
     void runStereoChain (juce::AudioSampleBuffer&, const juce::MidiBuffer&, int numSamples);
     void computeAhead (int numAhead, AheadValues&);
     float updateOutputGainTarget() noexcept;

@@ -179,6 +179,16 @@ void ZentovaAudioProcessor::silenceNonFiniteInput (juce::AudioSampleBuffer& buff
     }
 }
 
+int ZentovaAudioProcessor::beginChunk (const juce::MidiBuffer& midi, int start, int numSamples)
+{
+    // MIDI at its sample. Events before start are skipped and those at start
+    // handled, so the next one, if any, lies beyond start and ends the chunk.
+    handleMidiAt (midi, start);
+
+    const int end = juce::jmin (numSamples, start + aheadLength);
+    return midiCursor != midi.cend() ? juce::jmin (end, (*midiCursor).samplePosition) : end;
+}
+
 void ZentovaAudioProcessor::processDryOnly (juce::AudioSampleBuffer& buffer, const juce::MidiBuffer& midi, int numSamples)
 {
     // The output stage with an empty loop's wet sum; the smoothers, the LFOs and
@@ -190,12 +200,7 @@ void ZentovaAudioProcessor::processDryOnly (juce::AudioSampleBuffer& buffer, con
 
     for (int start = 0; start < numSamples;)
     {
-        handleMidiAt (midi, start);
-
-        int end = juce::jmin (numSamples, start + aheadLength);
-        if (midiCursor != midi.cend())
-            end = juce::jmin (end, (*midiCursor).samplePosition);
-
+        const int end = beginChunk (midi, start, numSamples);
         computeAhead (end - start, ahead);
 
         for (int i = start; i < end; ++i)
@@ -213,54 +218,26 @@ void ZentovaAudioProcessor::processDryOnly (juce::AudioSampleBuffer& buffer, con
 
 void ZentovaAudioProcessor::processStereo (juce::AudioSampleBuffer& buffer, const juce::MidiBuffer& midi, int numSamples)
 {
-    // The main lines' delays are set for the block; reading ahead is exact unless
-    // one of them is a few samples short.
-    const bool readAhead = ! plainChainOrder
-                           && mainDelay.getUnchecked (0)->readsClearOfWrites()
-                           && mainDelay.getUnchecked (1)->readsClearOfWrites();
-
     // The SSE2 lanes take one pass count for both filters.
-    const bool portableFilters = portableFilterPair
-                                 || ! velmoLib::Svf::canRunAsVector (*feedbackFilter.getUnchecked (0),
-                                                                     *feedbackFilter.getUnchecked (1));
-
-    if (readAhead)
-    {
-        if (portableFilters)
-            runStereoChain<true, true> (buffer, midi, numSamples);
-        else
-            runStereoChain<false, true> (buffer, midi, numSamples);
-    }
+    if (portableFilterPair || ! velmoLib::Svf::canRunAsVector (*feedbackFilter.getUnchecked (0),
+                                                               *feedbackFilter.getUnchecked (1)))
+        runStereoChain<velmoLib::Svf::PortablePair> (buffer, midi, numSamples);
     else
-    {
-        if (portableFilters)
-            runStereoChain<true, false> (buffer, midi, numSamples);
-        else
-            runStereoChain<false, false> (buffer, midi, numSamples);
-    }
+        runStereoChain<velmoLib::Svf::FastPair> (buffer, midi, numSamples);
 }
 
 // The block runs in chunks of at most aheadLength samples, cut at MIDI events, the
 // only thing within the block that moves the smoothers' targets (automation from
 // another thread mid-block is taken at the next chunk, as if it came a little
-// later). For each chunk, what does not depend on
-// the echo chain is worked out first (computeAhead); then the chain runs with the
-// units' running values and the carried samples in locals.
+// later). For each chunk, what does not depend on the echo chain is worked out
+// first (computeAhead); then the chain runs with the units' running values and the
+// carried samples in locals, channel 0 then channel 1, sample by sample.
 //
-// Channel 1's filter only feeds channel 0's cross-feed of the next sample, and
-// channel 0's filter never waits on it, so channel 1's filter of sample i runs
-// side by side with channel 0's filter of sample i + 1, across chunks too.
-//
-// The filters are one long chain of divisions and square roots. With readAhead,
-// the work that does not wait for them is placed right after them, so the
-// processor runs it in their shadow: channel 1's main-line read and stutter of
-// this sample and channel 0's of the next; each line's write of that sample
-// follows once the cross-feed is known. A read before its own sample's write is
-// exact while the delay keeps it clear of that slot (readsClearOfWrites).
-//
-// Either way, every value is computed from the same inputs as in the plain order
-// (channel 0 then 1, step by step).
-template <bool portableFilters, bool readAhead>
+// Channel 1's filter only feeds channel 0's cross-feed of the next sample, so it
+// waits for that sample and runs side by side with channel 0's filter there (the
+// filters are long chains of divisions and square roots that overlap well); the
+// block's first sample runs channel 0's filter alone, its end channel 1's.
+template <typename FilterPair>
 void ZentovaAudioProcessor::runStereoChain (juce::AudioSampleBuffer& buffer, const juce::MidiBuffer& midi, int numSamples)
 {
     float* const left = buffer.getWritePointer (0);
@@ -275,7 +252,6 @@ void ZentovaAudioProcessor::runStereoChain (juce::AudioSampleBuffer& buffer, con
 
     auto& filter0 = *feedbackFilter.getUnchecked (0);
     auto& filter1 = *feedbackFilter.getUnchecked (1);
-    using FilterPair = std::conditional_t<portableFilters, velmoLib::Svf::PortablePair, velmoLib::Svf::FastPair>;
 
     float input0 = channelInput[0], input1 = channelInput[1];
     float output0 = channelOutput[0], output1 = channelOutput[1];
@@ -283,10 +259,7 @@ void ZentovaAudioProcessor::runStereoChain (juce::AudioSampleBuffer& buffer, con
     float loop0 = loopSample[0], loop1 = loopSample[1];
     float feedback0 = feedbackInput[0], feedback1 = feedbackInput[1];
     float modulated0 = modDelayOutput[0], modulated1 = modDelayOutput[1];
-
-    // Channel 0's main-line output and filter input of the coming sample, once read ahead.
-    bool channel0Ready = false;
-    float delayed0 = 0.0f, filterInput0 = 0.0f;
+    float dcMean0 = feedbackDcLevel[0], dcMean1 = feedbackDcLevel[1];
 
     // Channel 1's filter input and coefficient, waiting for the next sample's pair.
     bool filter1Waiting = false;
@@ -296,6 +269,13 @@ void ZentovaAudioProcessor::runStereoChain (juce::AudioSampleBuffer& buffer, con
     AheadValues ahead;
 
     // The named steps of one channel's chain, in signal order.
+
+    // The main line: the input (with the denormal offset) and the feedback in, the echo out.
+    const auto mainLineStep = [offset] (auto& line, float inputSample, float feedback, float& input)
+    {
+        input = inputSample + offset;
+        return line.process (input, feedback);
+    };
 
     // The stutter and its mix with the main line: the filter's input.
     const auto stutterStep = [stutterMix, delayMix] (auto& stutter, float delayed)
@@ -314,8 +294,6 @@ void ZentovaAudioProcessor::runStereoChain (juce::AudioSampleBuffer& buffer, con
         otherFeedback = crossFeed * modulated + loopKeep * otherLoop;
     };
 
-    // The wet sum, the dry/wet mix and the output level. Clip before the gain:
-    // above 0 dB the output may exceed full scale.
     // With Feedback and Modulation_Amount near full the loop's gain at DC reaches
     // unity and beyond: any offset the loop picks up grows on every pass until it
     // holds the output at a constant. Only there does what re-enters each main
@@ -331,8 +309,9 @@ void ZentovaAudioProcessor::runStereoChain (juce::AudioSampleBuffer& buffer, con
         if (blockDc)
             feedback -= mean;
     };
-    float dcMean0 = feedbackDcLevel[0], dcMean1 = feedbackDcLevel[1];
 
+    // The wet sum, the dry/wet mix and the output level. Clip before the gain:
+    // above 0 dB the output may exceed full scale.
     const auto outputStep = [pingOut, crossFeed] (float delayed, float modulated, float input,
                                                   float dryWet, float gain, float& wet)
     {
@@ -346,13 +325,7 @@ void ZentovaAudioProcessor::runStereoChain (juce::AudioSampleBuffer& buffer, con
 
     for (int start = 0; start < numSamples;)
     {
-        // MIDI at its sample. Events before start are skipped and those at start
-        // handled, so the next one, if any, lies beyond start and ends the chunk.
-        handleMidiAt (midi, start);
-
-        int end = juce::jmin (numSamples, start + aheadLength);
-        if (midiCursor != midi.cend())
-            end = juce::jmin (end, (*midiCursor).samplePosition);
+        const int end = beginChunk (midi, start, numSamples);
 
         // The smoothers and LFOs of the chunk, and what the chain takes from them.
         const int count = end - start;
@@ -369,91 +342,47 @@ void ZentovaAudioProcessor::runStereoChain (juce::AudioSampleBuffer& buffer, con
         for (int j = 0; j < count; ++j)
         {
             const int i = start + j;
-            const float dryWet = ahead.dryWet[j];
-            const float gain = ahead.outputGain[j];
 
-            // Channel 0 up to its filter, unless read ahead at the last sample.
-            if (! channel0Ready)
-            {
-                input0 = left[i] + offset;
-                delayed0 = main0.process (input0, feedback0);
-                filterInput0 = stutterStep (stutter0, delayed0);
-            }
+            // Channel 0 up to its filter.
+            const float delayed0 = mainLineStep (main0, left[i], feedback0, input0);
+            const float filterInput0 = stutterStep (stutter0, delayed0);
 
-            // Channel 0's filter of this sample, with channel 1's of the last one.
+            // Channel 0's filter of this sample, beside channel 1's of the last one.
             if (filter1Waiting)
             {
                 filters.process (filterInput0, ahead.filterCoefficient[0][j], filter1Input, filter1Coefficient);
+                loop1 = (float) filters.secondLow();
             }
             else
             {
-                // The block's first sample: channel 0's filter alone, on the object.
-                filters.put (filter0, filter1);
-                const double chunkCoefficient = filter0.f;
-                filter0.f = ahead.filterCoefficient[0][j];
-                filter0.process (&filterInput0);
-                filter0.f = chunkCoefficient;
-                filters = FilterPair::take (filter0, filter1);
+                filters.processFirst (filterInput0, ahead.filterCoefficient[0][j]);
             }
 
-            // In the filters' shadow: the main-line reads and stutters that do not wait for them.
-            std::int32_t slot1 = 0, nextSlot0 = 0;
-            float delayed1 = 0.0f, nextDelayed0 = 0.0f, nextFilterInput0 = 0.0f;
-            const bool readNext0 = readAhead && i + 1 < numSamples;
-
-            if constexpr (readAhead)
-            {
-                delayed1 = main1.readAhead (slot1);
-                filter1Input = stutterStep (stutter1, delayed1);
-
-                if (readNext0)
-                {
-                    nextDelayed0 = main0.readAhead (nextSlot0);
-                    nextFilterInput0 = stutterStep (stutter0, nextDelayed0);
-                }
-            }
-
-            if (filter1Waiting)
-                loop1 = (float) filters.secondLow();
             loop0 = (float) filters.firstLow();
 
             // Channel 0 after its filter.
             crossFeedStep (short0, ahead.modDelaySamples[0][j], loop1, modulated0, feedback1);
             dcBlockStep (feedback1, dcMean1);
-            output0 = outputStep (delayed0, modulated0, input0, dryWet, gain, wet0);
+            output0 = outputStep (delayed0, modulated0, input0, ahead.dryWet[j], ahead.outputGain[j], wet0);
             left[i] = output0;
 
             // Channel 1; its filter waits for the next sample's pair.
-            input1 = right[i] + offset;
-
-            if constexpr (readAhead)
-            {
-                main1.write (slot1, input1, feedback1);
-            }
-            else
-            {
-                delayed1 = main1.process (input1, feedback1);
-                filter1Input = stutterStep (stutter1, delayed1);
-            }
-
+            const float delayed1 = mainLineStep (main1, right[i], feedback1, input1);
+            filter1Input = stutterStep (stutter1, delayed1);
             filter1Coefficient = ahead.filterCoefficient[1][j];
             filter1Waiting = true;
 
             crossFeedStep (short1, ahead.modDelaySamples[1][j], loop0, modulated1, feedback0);
             dcBlockStep (feedback0, dcMean0);
-            output1 = outputStep (delayed1, modulated1, input1, dryWet, gain, wet1);
+            output1 = outputStep (delayed1, modulated1, input1, ahead.dryWet[j], ahead.outputGain[j], wet1);
             right[i] = output1;
+        }
 
-            // Channel 0's write of the next sample, now that its feedback is known.
-            if (readNext0)
-            {
-                input0 = left[i + 1] + offset;
-                main0.write (nextSlot0, input0, feedback0);
-                delayed0 = nextDelayed0;
-                filterInput0 = nextFilterInput0;
-            }
-
-            channel0Ready = readNext0;
+        // The block's last sample: channel 1's filter alone.
+        if (end == numSamples && filter1Waiting)
+        {
+            filters.processSecond (filter1Input, filter1Coefficient);
+            loop1 = (float) filters.secondLow();
         }
 
         mainDelay.getUnchecked (0)->resume (main0);
@@ -462,21 +391,12 @@ void ZentovaAudioProcessor::runStereoChain (juce::AudioSampleBuffer& buffer, con
         modDelay.getUnchecked (1)->resume (short1);
         stutterUnit.getUnchecked (0)->resume (stutter0);
         stutterUnit.getUnchecked (1)->resume (stutter1);
-
         filters.put (filter0, filter1);
 
         for (int i = start; i < end; ++i)
             advanceScope (left[i], right[i]);
 
         start = end;
-    }
-
-    // The filters' coefficients are those of their last cutoffs (computeAhead), so
-    // channel 1's waiting filter has its own.
-    if (filter1Waiting)
-    {
-        filter1.process (&filter1Input);
-        loop1 = (float) filter1.low;
     }
 
     const auto keep = [] (juce::HeapBlock<float>& state, float channel0, float channel1)
@@ -506,9 +426,9 @@ void ZentovaAudioProcessor::computeAhead (int numAhead, AheadValues& ahead)
     const float gainTarget = updateOutputGainTarget();
     const float cutoffDepth = blockSettings.cutoffDepth * 3000.0f;
 
-    auto floorSmoother = *parameterSmoothers.getUnchecked (0);
-    auto gainSmoother = *parameterSmoothers.getUnchecked (1);
-    auto dryWetSmoother = *parameterSmoothers.getUnchecked (2);
+    auto floorRunning = *cutoffFloorSmoother;
+    auto gainRunning = *outputGainSmoother;
+    auto dryWetRunning = *dryWetSmoother;
 
     auto cutoffOscillator0 = cutoffLfo.getUnchecked (0)->running();
     auto cutoffOscillator1 = cutoffLfo.getUnchecked (1)->running();
@@ -522,9 +442,9 @@ void ZentovaAudioProcessor::computeAhead (int numAhead, AheadValues& ahead)
 
     for (int i = 0; i < numAhead; ++i)
     {
-        const float cutoffFloor = floorSmoother.process (floorTarget);
-        ahead.dryWet[i] = dryWetSmoother.process (dryWetTarget);
-        ahead.outputGain[i] = gainSmoother.process (gainTarget);
+        const float cutoffFloor = floorRunning.process (floorTarget);
+        ahead.dryWet[i] = dryWetRunning.process (dryWetTarget);
+        ahead.outputGain[i] = gainRunning.process (gainTarget);
 
         cutoffLfo0 = 0.5f * cutoffOscillator0.next() + 0.5f;
         cutoffLfo1 = 0.5f * cutoffOscillator1.next() + 0.5f;
@@ -582,12 +502,12 @@ void ZentovaAudioProcessor::computeAhead (int numAhead, AheadValues& ahead)
         lastModDelayMs[c] = lastMs;
     }
 
-    *parameterSmoothers.getUnchecked (0) = floorSmoother;
-    *parameterSmoothers.getUnchecked (1) = gainSmoother;
-    *parameterSmoothers.getUnchecked (2) = dryWetSmoother;
-    smoothedCutoffFloor = floorSmoother.state;
-    smoothedOutputGain = gainSmoother.state;
-    smoothedDryWet = dryWetSmoother.state;
+    *cutoffFloorSmoother = floorRunning;
+    *outputGainSmoother = gainRunning;
+    *dryWetSmoother = dryWetRunning;
+    smoothedCutoffFloor = floorRunning.state;
+    smoothedOutputGain = gainRunning.state;
+    smoothedDryWet = dryWetRunning.state;
 }
 
 // The linear gain of one pass round a channel's loop at DC: the main line's
