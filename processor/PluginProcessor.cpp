@@ -96,6 +96,10 @@ ZentovaAudioProcessor::~ZentovaAudioProcessor()
 {
     pendingPresetLoader.reset();   // stopped first: a load uses the parameters and strings below
     writePreferences();
+
+   #if ! CORVANTEEL_NO_CRASH_HANDLER
+    uninstallCrashHandler();
+   #endif
 }
 
 void ZentovaAudioProcessor::createParameters()
