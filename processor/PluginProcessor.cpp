@@ -94,8 +94,12 @@ ZentovaAudioProcessor::ZentovaAudioProcessor()
 
 ZentovaAudioProcessor::~ZentovaAudioProcessor()
 {
-    pendingPresetLoader.reset();   // stopped first: a load uses the parameters and strings below
+    PendingPresetLoader::release (std::move (pendingPresetLoader));   // first: a load uses the parameters and strings below
     writePreferences();
+
+   #if ! CORVANTEEL_NO_CRASH_HANDLER
+    uninstallCrashHandler();
+   #endif
 }
 
 void ZentovaAudioProcessor::createParameters()
