@@ -1,9 +1,9 @@
 #include "editor/PresetComponent.h"
 
-#include "editor/PresetFile.h"
 #include "editor/SectionControls.h"
 #include "editor/ZentovaLook.h"
 #include "processor/PluginProcessor.h"
+#include "processor/PresetFile.h"
 
 namespace
 {

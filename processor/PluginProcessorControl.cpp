@@ -2,8 +2,8 @@
 // CLEAR and the preset requests.
 #include "PluginProcessor.h"
 
-#include "editor/PresetFile.h"
 #include "processor/PendingPresetLoader.h"
+#include "processor/PresetFile.h"
 
 // The processor implements JUCE's index-based parameter interface, which JUCE
 // marks deprecated; hosts, sessions and presets rely on its indices.

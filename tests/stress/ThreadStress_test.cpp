@@ -4,7 +4,7 @@
 // ThreadSanitizer it must report nothing; in any build it must not crash.
 #include "TestHelpers.h"
 
-#include "editor/PresetFile.h"
+#include "processor/PresetFile.h"
 
 #include <gtest/gtest.h>
 
