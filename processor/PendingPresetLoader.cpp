@@ -1,7 +1,5 @@
 #include "PendingPresetLoader.h"
 
-#include "editor/PluginEditor.h"
-
 namespace
 {
     /** Carries a loader to the message thread and deletes it there; a message
@@ -68,7 +66,7 @@ void ZentovaAudioProcessor::PendingPresetLoader::release (std::unique_ptr<Pendin
 
 void ZentovaAudioProcessor::PendingPresetLoader::resume()
 {
-    startTimer (ZentovaAudioProcessorEditor::refreshIntervalMs);
+    startTimer (pollIntervalMs);
 }
 
 void ZentovaAudioProcessor::PendingPresetLoader::pause()

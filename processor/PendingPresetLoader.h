@@ -4,8 +4,8 @@
 
 /** Loads the preset file a program change asks for while no editor is open. On
     stage the window is usually closed, and without an editor nothing else would
-    load it. It polls at the editor's refresh rate; with an editor open, the
-    editor's refresh does the load and this one pauses.
+    load it. It polls as often as the editor refreshes; with an editor open,
+    the editor's refresh does the load and this one pauses.
 
     Its callbacks run on the message thread, while hosts destroy processors on
     threads of their own: the processor hands its loader to release(), which
@@ -28,6 +28,10 @@ public:
     static void release (std::unique_ptr<PendingPresetLoader> loader);
 
 private:
+    // The editor's refresh interval: a program change loads as soon with the
+    // window closed as with it open.
+    static constexpr int pollIntervalMs = 50;
+
     void handleAsyncUpdate() override;
     void timerCallback() override;
 
