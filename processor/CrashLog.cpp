@@ -3,7 +3,6 @@
 #include "lib/velmo_juce_homeFolders.h"
 #include "processor/CrashLogClock.h"
 #include "processor/PlatformInfo.h"
-#include "processor/PluginProcessor.h"
 
 #include <juce_audio_processors/juce_audio_processors.h>
 
@@ -70,7 +69,7 @@ namespace
         }
     };
 
-    ReportTexts describeThisProcess()
+    ReportTexts describeThisProcess (const juce::String& productVersion)
     {
         const auto now = std::time (nullptr);
         ReportTexts texts (CrashLogClock (now - now % clockPeriod, clockDays));
@@ -89,7 +88,7 @@ namespace
 
         const juce::String host (juce::PluginHostType().getHostDescription());
 
-        for (const auto& line : { "Corvanteel " + ZentovaAudioProcessor::versionNumber,
+        for (const auto& line : { "Corvanteel " + productVersion,
                                   host.isNotEmpty() ? host : juce::String ("Unknown"),
                                   PlatformInfo::operatingSystemDescription(),
                                   "CPU : " + juce::String (PlatformInfo::activeProcessorCount())
@@ -108,9 +107,9 @@ namespace
     std::mutex installMutex;
 
     /** Called with installMutex held. */
-    void prepareReportTexts()
+    void prepareReportTexts (const juce::String& productVersion)
     {
-        auto texts = describeThisProcess();
+        auto texts = describeThisProcess (productVersion);
         const auto current = publishedSlot.load();
 
         if (current >= 0 && *preparedTexts[current] == texts)
@@ -557,11 +556,11 @@ namespace
 }
 
 //==============================================================================
-void installCrashHandler()
+void installCrashHandler (const juce::String& productVersion)
 {
     const std::lock_guard<std::mutex> lock (installMutex);
 
-    prepareReportTexts();
+    prepareReportTexts (productVersion);
     loadStackUnwinder();
 
     if (installations++ > 0)

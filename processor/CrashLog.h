@@ -1,12 +1,15 @@
 #pragma once
 
+#include <juce_core/juce_core.h>
+
 /** Installs the process-wide handler that writes the crash log on a fatal
     signal, hands the signal on to the host's own handler and then ends the
     process. Everything the report needs that takes allocation or a lock (paths,
-    texts, the time zone, the watchdog's timer) is prepared here. Every instance
-    calls it; the first keeps the handlers that were in place and puts this one
-    in their stead. Thread-safe. */
-void installCrashHandler();
+    texts, the time zone, the watchdog's timer) is prepared here; the report
+    names the product as "Corvanteel " followed by productVersion. Every
+    instance calls it; the first keeps the handlers that were in place and puts
+    this one in their stead. Thread-safe. */
+void installCrashHandler (const juce::String& productVersion);
 
 /** The counterpart of installCrashHandler, once per instance. When the last
     instance goes, every signal whose handler is still this one gets back the

@@ -65,7 +65,7 @@ ZentovaAudioProcessor::ZentovaAudioProcessor()
     randomGenerator.setSeedRandomly();
 
    #if ! CORVANTEEL_NO_CRASH_HANDLER
-    installCrashHandler();
+    installCrashHandler (versionNumber);
    #endif
 
     createParameters();

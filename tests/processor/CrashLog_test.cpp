@@ -43,7 +43,7 @@ namespace
         for (const auto signalNumber : fatalSignals)
             ::signal (signalNumber, SIG_DFL);
 
-        installCrashHandler();
+        installCrashHandler (ZentovaAudioProcessor::versionNumber);
        #endif
     }
 
