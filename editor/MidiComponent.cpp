@@ -78,11 +78,11 @@ void MidiComponent::buttonClicked (juce::Button* button)
 {
     // The click has already flipped the toggle state.
     if (button == clearButton.get())
-        ownerProcessor->clearMidiRequested.store (true);
+        ownerProcessor->requestClearMidi();
     else if (button == unlearnButton.get())
-        ownerProcessor->midiUnlearnActive.store (unlearnButton->getToggleState());
+        ownerProcessor->setMidiUnlearn (unlearnButton->getToggleState());
     else if (button == learnButton.get())
-        ownerProcessor->midiLearnActive.store (learnButton->getToggleState());
+        ownerProcessor->setMidiLearn (learnButton->getToggleState());
 }
 
 void MidiComponent::refreshFromProcessor()

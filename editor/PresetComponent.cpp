@@ -1,9 +1,9 @@
 #include "editor/PresetComponent.h"
 
-#include "editor/PresetFile.h"
 #include "editor/SectionControls.h"
 #include "editor/ZentovaLook.h"
 #include "processor/PluginProcessor.h"
+#include "processor/PresetFile.h"
 
 namespace
 {
@@ -120,7 +120,7 @@ void PresetComponent::comboBoxChanged (juce::ComboBox* box)
 
     // Only the user's picks get here: the refresh never notifies.
     const auto name = presetBox->getText();
-    requestPresetIndex (presetBox->getSelectedId() - 1);
+    ownerProcessor->requestPresetIndex (presetBox->getSelectedId() - 1);
     ownerProcessor->currentPresetName.set (name);
     lastShownName = name;
 }
@@ -144,7 +144,7 @@ void PresetComponent::randomClicked()
     ownerProcessor->setParameterNotifyingHost (index, randomButton->getToggleState() ? 1.0f : 0.0f);
     JUCE_END_IGNORE_WARNINGS_GCC_LIKE
 
-    sectionControls::applyLearnModes (*ownerProcessor, index);
+    ownerProcessor->applyLearnModes (index);
 }
 
 void PresetComponent::launchLoadDialog()
@@ -246,17 +246,11 @@ void PresetComponent::stepPreset (bool forward)
     const int current = ownerProcessor->currentPresetIndex.load();
 
     if (forward)
-        requestPresetIndex (current < count - 1 ? current + 1 : 0);
+        ownerProcessor->requestPresetIndex (current < count - 1 ? current + 1 : 0);
     else
-        requestPresetIndex (current > 0 ? current - 1 : count - 1);
+        ownerProcessor->requestPresetIndex (current > 0 ? current - 1 : count - 1);
 }
 
-void PresetComponent::requestPresetIndex (int index)
-{
-    // The index first: processBlock reads it once it sees the flag.
-    ownerProcessor->currentPresetIndex.store (index);
-    ownerProcessor->presetIndexPending.store (true);
-}
 
 //==============================================================================
 void PresetComponent::refreshFromProcessor()

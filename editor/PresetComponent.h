@@ -68,7 +68,6 @@ private:
     void launchLoadDialog();
     void launchSaveDialog();
     void stepPreset (bool forward);
-    void requestPresetIndex (int index);
 
     juce::String givenNameFor (const juce::File& chosen) const;
     void reportNotSaved (const juce::String& name, const juce::String& reason);

@@ -118,20 +118,7 @@ void sendValue (ZentovaAudioProcessor& processor, int index, float value)
     JUCE_END_IGNORE_WARNINGS_GCC_LIKE
 
     processor.updateLastTouched (index);
-    applyLearnModes (processor, index);
-}
-
-void applyLearnModes (ZentovaAudioProcessor& processor, int index)
-{
-    // Learn arms first, then unlearn unbinds: with both modes on, the parameter
-    // ends up armed and without a controller.
-    auto& parameter = *processor.pluginParameters.getUnchecked (index);
-
-    if (processor.midiLearnActive.load())
-        parameter.learnArmed = true;
-
-    if (processor.midiUnlearnActive.load())
-        parameter.midiCC = -1;
+    processor.applyLearnModes (index);
 }
 
 void sendGesture (ZentovaAudioProcessor& processor, int index, float value)

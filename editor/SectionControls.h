@@ -79,9 +79,6 @@ void endGesture (ZentovaAudioProcessor&, int index);
     applies the MIDI learn and unlearn modes to the parameter. */
 void sendValue (ZentovaAudioProcessor&, int index, float value);
 
-/** In MIDI learn mode arms the parameter, in unlearn mode removes its controller. */
-void applyLearnModes (ZentovaAudioProcessor&, int index);
-
 /** One complete gesture carrying a single value (a toggle click, a pick from a list). */
 void sendGesture (ZentovaAudioProcessor&, int index, float value);
 

@@ -3,7 +3,6 @@
 #include "lib/velmo_juce_homeFolders.h"
 #include "processor/CrashLogClock.h"
 #include "processor/PlatformInfo.h"
-#include "processor/PluginProcessor.h"
 
 #include <juce_audio_processors/juce_audio_processors.h>
 
@@ -24,6 +23,7 @@
 #include <poll.h>
 #include <pthread.h>
 #include <sys/stat.h>
+#include <time.h>
 #include <unistd.h>
 
 // The report is written inside a fatal-signal handler, where the crash may have
@@ -69,7 +69,7 @@ namespace
         }
     };
 
-    ReportTexts describeThisProcess()
+    ReportTexts describeThisProcess (const juce::String& productVersion)
     {
         const auto now = std::time (nullptr);
         ReportTexts texts (CrashLogClock (now - now % clockPeriod, clockDays));
@@ -88,7 +88,7 @@ namespace
 
         const juce::String host (juce::PluginHostType().getHostDescription());
 
-        for (const auto& line : { "Corvanteel " + ZentovaAudioProcessor::versionNumber,
+        for (const auto& line : { "Corvanteel " + productVersion,
                                   host.isNotEmpty() ? host : juce::String ("Unknown"),
                                   PlatformInfo::operatingSystemDescription(),
                                   "CPU : " + juce::String (PlatformInfo::activeProcessorCount())
@@ -106,11 +106,10 @@ namespace
     std::atomic<int> publishedSlot { -1 };
     std::mutex installMutex;
 
-    void prepareReportTexts()
+    /** Called with installMutex held. */
+    void prepareReportTexts (const juce::String& productVersion)
     {
-        const std::lock_guard<std::mutex> lock (installMutex);
-
-        auto texts = describeThisProcess();
+        auto texts = describeThisProcess (productVersion);
         const auto current = publishedSlot.load();
 
         if (current >= 0 && *preparedTexts[current] == texts)
@@ -382,18 +381,84 @@ namespace
     }
 
     //==============================================================================
+    // The fatal signals, in the order the handler is installed for them.
+    constexpr int fatalSignals[] = { SIGFPE, SIGILL, SIGSEGV, SIGBUS, SIGABRT, SIGSYS };
+    constexpr int numFatalSignals = (int) (sizeof (fatalSignals) / sizeof (fatalSignals[0]));
+
+    // What each signal had before the first instance installed the handler: the
+    // host's own crash handling, which receives the signal once the report is
+    // written and is put back when the last instance goes. Written under
+    // installMutex before the handler is in place for that signal, and never
+    // while it is, so a crash always reads a whole one.
+    struct sigaction previousActions[numFatalSignals];
+    int installations = 0; // instances alive; under installMutex
+
+    void handleFatalSignal (int signalNumber, siginfo_t* info, void* context);
+
+    bool isThisHandler (const struct sigaction& action)
+    {
+        return (action.sa_flags & SA_SIGINFO) != 0 && action.sa_sigaction == handleFatalSignal;
+    }
+
+    /** For every fatal signal whose handler is still this one, the action that
+        was in place before it; one that someone installed since stays. */
+    void restorePreviousActions()
+    {
+        for (int i = 0; i < numFatalSignals; ++i)
+        {
+            struct sigaction current {};
+
+            if (::sigaction (fatalSignals[i], nullptr, &current) == 0 && isThisHandler (current))
+                ::sigaction (fatalSignals[i], &previousActions[i], nullptr);
+        }
+    }
+
+    //==============================================================================
     // A watchdog ends the process even if the handler blocks: symbolising the
-    // stack takes the dynamic loader's lock, and a crash can leave any lock held.
-    // alarm() is async-signal-safe and needs nothing prepared; the handler of its
-    // SIGALRM sends SIGKILL. The crashing thread unblocks SIGALRM, so some thread
-    // can always take it, even one asleep on a lock. alarm() counts whole
-    // seconds: 1 s, with margin under the 2 s in which the process must be gone.
+    // stack takes the dynamic loader's lock, a crash can leave any lock held, and
+    // the host's handler that the signal is handed on to may return or never end.
+    // It is a POSIX timer, created at installation, whose expiry sends SIGKILL to
+    // the process; the handler arms it with timer_settime, which is
+    // async-signal-safe. SIGKILL cannot be blocked, caught or taken with sigwait,
+    // so no thread of the host can swallow it, as one that takes SIGALRM with
+    // sigwait would swallow alarm(). 1 s, with margin under the 2 s in which the
+    // process must be gone.
+    constexpr unsigned int watchdogSeconds = 1;
+
+    timer_t watchdogTimer {};
+    std::atomic<pid_t> watchdogProcess { 0 }; // the process that owns the timer, 0 while there is none
+
+    static_assert (std::atomic<pid_t>::is_always_lock_free, "the signal handler reads it");
+
+    void createWatchdog()
+    {
+        sigevent expiry {};
+        expiry.sigev_notify = SIGEV_SIGNAL;
+        expiry.sigev_signo = SIGKILL;
+
+        if (::timer_create (CLOCK_MONOTONIC, &expiry, &watchdogTimer) == 0)
+            watchdogProcess.store (::getpid());
+    }
+
+    void deleteWatchdog()
+    {
+        const auto owner = watchdogProcess.exchange (0);
+
+        // A child of a fork did not inherit the timer: its id is not its own.
+        if (owner == ::getpid())
+            ::timer_delete (watchdogTimer);
+    }
+
     void killThisProcess (int)
     {
         ::kill (::getpid(), SIGKILL);
     }
 
-    void startWatchdog()
+    /** Without a timer of this process (a child of a fork after installation, or
+        timer_create refused): alarm(), whose SIGALRM handler sends SIGKILL. The
+        crashing thread unblocks SIGALRM, so some thread can take it, even one
+        asleep on a lock. */
+    void startAlarmWatchdog()
     {
         struct sigaction onAlarm {};
         onAlarm.sa_handler = killThisProcess;
@@ -405,7 +470,68 @@ namespace
         sigaddset (&alarmOnly, SIGALRM);
         ::pthread_sigmask (SIG_UNBLOCK, &alarmOnly, nullptr);
 
-        ::alarm (1);
+        ::alarm (watchdogSeconds);
+    }
+
+    void startWatchdog()
+    {
+        itimerspec once {};
+        once.it_value.tv_sec = (time_t) watchdogSeconds;
+
+        if (watchdogProcess.load() != ::getpid() || ::timer_settime (watchdogTimer, 0, &once, nullptr) != 0)
+            startAlarmWatchdog();
+    }
+
+    //==============================================================================
+    /** Hands the signal on to the handler that was in place before this one, as
+        the kernel would have called it, after putting the earlier actions back,
+        so that whatever it does next (re-raising the signal, abort()) meets the
+        host's own handling and not this report again. Returns at once when there
+        was no handler before (default or ignore), or when that one returns. */
+    void handOnToPreviousHandler (int signalNumber, siginfo_t* info, void* context)
+    {
+        int index = 0;
+
+        while (index < numFatalSignals && fatalSignals[index] != signalNumber)
+            ++index;
+
+        if (index == numFatalSignals)
+            return;
+
+        const auto previous = previousActions[index];
+        const bool takesInfo = (previous.sa_flags & SA_SIGINFO) != 0;
+
+        JUCE_BEGIN_IGNORE_WARNINGS_GCC_LIKE ("-Wzero-as-null-pointer-constant", "-Wold-style-cast")
+        const bool isHandler = takesInfo ? previous.sa_sigaction != nullptr
+                                         : (previous.sa_handler != SIG_DFL && previous.sa_handler != SIG_IGN);
+        JUCE_END_IGNORE_WARNINGS_GCC_LIKE
+
+        if (! isHandler)
+            return;
+
+        restorePreviousActions();
+
+        if (((unsigned int) previous.sa_flags & SA_RESETHAND) != 0)
+        {
+            struct sigaction defaultAction {};
+            defaultAction.sa_handler = SIG_DFL;
+            sigemptyset (&defaultAction.sa_mask);
+            ::sigaction (signalNumber, &defaultAction, nullptr);
+        }
+
+        ::pthread_sigmask (SIG_BLOCK, &previous.sa_mask, nullptr);
+
+        if (takesInfo)
+            previous.sa_sigaction (signalNumber, info, context);
+        else
+            previous.sa_handler (signalNumber);
+
+        // A handler that restored the default and raised the signal again, as
+        // many do, finds it blocked while it runs: it is delivered now.
+        sigset_t thisSignal;
+        sigemptyset (&thisSignal);
+        sigaddset (&thisSignal, signalNumber);
+        ::pthread_sigmask (SIG_UNBLOCK, &thisSignal, nullptr);
     }
 
     static_assert (std::atomic<bool>::is_always_lock_free && std::atomic<int>::is_always_lock_free,
@@ -413,7 +539,7 @@ namespace
 
     std::atomic<bool> reportStarted { false };
 
-    void handleFatalSignal (void*)
+    void handleFatalSignal (int signalNumber, siginfo_t* info, void* context)
     {
         // One report per process. A fatal signal during it, on another thread or
         // on this one, waits for the end rather than cutting the report short;
@@ -424,19 +550,62 @@ namespace
 
         startWatchdog();
         writeCrashLog();
+        handOnToPreviousHandler (signalNumber, info, context);
+        ::kill (::getpid(), SIGKILL);
     }
 }
 
 //==============================================================================
-void installCrashHandler()
+void installCrashHandler (const juce::String& productVersion)
 {
-    prepareReportTexts();
+    const std::lock_guard<std::mutex> lock (installMutex);
+
+    prepareReportTexts (productVersion);
     loadStackUnwinder();
 
-    // JUCE sets the hook with signal() for SIGFPE, SIGILL, SIGSEGV, SIGBUS,
-    // SIGABRT and SIGSYS, clears SA_RESTART on each through sigaction, and
-    // sends SIGKILL to the process once the hook returns.
-    juce::SystemStats::setApplicationCrashHandler (handleFatalSignal);
+    if (installations++ > 0)
+        return;
+
+    createWatchdog();
+
+    // The handler is set with sigaction rather than through
+    // juce::SystemStats::setApplicationCrashHandler: it needs the earlier
+    // actions to hand the signal on to and to put back, and the signal's
+    // information for the handler it hands on to. Without SA_RESTART, as JUCE
+    // sets it: system calls the signal interrupts are not restarted.
+    struct sigaction action {};
+    action.sa_sigaction = handleFatalSignal;
+    action.sa_flags = SA_SIGINFO;
+    sigemptyset (&action.sa_mask);
+
+    for (int i = 0; i < numFatalSignals; ++i)
+    {
+        struct sigaction previous {};
+        ::sigaction (fatalSignals[i], nullptr, &previous);
+
+        // Never this handler itself, which would hand the signal back to itself.
+        if (isThisHandler (previous))
+        {
+            previous = {};
+            previous.sa_handler = SIG_DFL;
+            sigemptyset (&previous.sa_mask);
+        }
+
+        previousActions[i] = previous;
+        ::sigaction (fatalSignals[i], &action, nullptr);
+    }
+}
+
+void uninstallCrashHandler()
+{
+    const std::lock_guard<std::mutex> lock (installMutex);
+
+    if (installations == 0 || --installations > 0)
+        return;
+
+    // Before the host may unload the library, whose code the handler is.
+    restorePreviousActions();
+    deleteWatchdog();
 }
 
 void writeCrashLog()

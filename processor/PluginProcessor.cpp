@@ -65,7 +65,7 @@ ZentovaAudioProcessor::ZentovaAudioProcessor()
     randomGenerator.setSeedRandomly();
 
    #if ! CORVANTEEL_NO_CRASH_HANDLER
-    installCrashHandler();
+    installCrashHandler (versionNumber);
    #endif
 
     createParameters();
@@ -95,8 +95,12 @@ ZentovaAudioProcessor::ZentovaAudioProcessor()
 
 ZentovaAudioProcessor::~ZentovaAudioProcessor()
 {
-    pendingPresetLoader.reset();   // stopped first: a load uses the parameters and strings below
+    PendingPresetLoader::release (std::move (pendingPresetLoader));   // first: a load uses the parameters and strings below
     writePreferences();
+
+   #if ! CORVANTEEL_NO_CRASH_HANDLER
+    uninstallCrashHandler();
+   #endif
 }
 
 void ZentovaAudioProcessor::createParameters()

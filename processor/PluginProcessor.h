@@ -97,6 +97,26 @@ public:
         editor's next refresh, or without an editor by the processor's own loader. */
     void loadPresetFromFile (juce::String path);
 
+    /** Asks for the listed preset at index in presetNames (an index beyond the list
+        names the last one) to be loaded; the next block serves it. Any thread: the
+        preset box asks on the message thread, a MIDI program change on the render
+        thread. Never allocates. */
+    void requestPresetIndex (int index) noexcept;
+
+    /** The MIDI section's modes (message thread). While learn is on, a parameter
+        the editor touches is armed to take the next controller; while unlearn is
+        on, it loses its controller. */
+    void setMidiLearn (bool active) noexcept;
+    void setMidiUnlearn (bool active) noexcept;
+
+    /** Applies the learn and unlearn modes to a parameter the editor touched
+        (message thread): learn arms it first, then unlearn unbinds it, so with
+        both modes on it ends up armed and without a controller. */
+    void applyLearnModes (int index) noexcept;
+
+    /** Asks for every controller binding to be removed; the next block serves it. */
+    void requestClearMidi() noexcept;
+
     /** Lists the preset folder again and hands the names to the preset box. */
     void rescanPresets();
 

@@ -2,8 +2,8 @@
 // CLEAR and the preset requests.
 #include "PluginProcessor.h"
 
-#include "editor/PresetFile.h"
 #include "processor/PendingPresetLoader.h"
+#include "processor/PresetFile.h"
 
 // The processor implements JUCE's index-based parameter interface, which JUCE
 // marks deprecated; hosts, sessions and presets rely on its indices.
@@ -46,6 +46,13 @@ void ZentovaAudioProcessor::applyPresetIndexRequest()
     // the reader takes the flag first.
     pendingPresetListIndex.store (entry);
     presetFilePending.store (true);
+}
+
+void ZentovaAudioProcessor::requestPresetIndex (int index) noexcept
+{
+    // The index first: applyPresetIndexRequest reads it once it has taken the flag.
+    currentPresetIndex.store (index);
+    presetIndexPending.store (true);
 }
 
 int ZentovaAudioProcessor::presetListEntryFor (int index) const
@@ -108,6 +115,32 @@ void ZentovaAudioProcessor::editorClosed()
 {
     if (--openEditors == 0)
         pendingPresetLoader->resume();
+}
+
+void ZentovaAudioProcessor::requestClearMidi() noexcept
+{
+    clearMidiRequested.store (true);
+}
+
+void ZentovaAudioProcessor::setMidiLearn (bool active) noexcept
+{
+    midiLearnActive.store (active);
+}
+
+void ZentovaAudioProcessor::setMidiUnlearn (bool active) noexcept
+{
+    midiUnlearnActive.store (active);
+}
+
+void ZentovaAudioProcessor::applyLearnModes (int index) noexcept
+{
+    auto& parameter = *pluginParameters.getUnchecked (index);
+
+    if (midiLearnActive.load())
+        parameter.learnArmed.store (true);
+
+    if (midiUnlearnActive.load())
+        parameter.midiCC.store (-1);
 }
 
 void ZentovaAudioProcessor::applyClearRequest()
@@ -189,10 +222,7 @@ void ZentovaAudioProcessor::handleMidiMessage (const juce::uint8* data, int numB
     const int kind = data[0] & 0xf0;   // the channel in the low four bits is ignored
 
     if (kind == 0xc0)
-    {
-        currentPresetIndex.store (data[1] & 0x7f);
-        presetIndexPending.store (true);
-    }
+        requestPresetIndex (data[1] & 0x7f);
     else if (kind == 0xb0 && numBytes >= 3)
     {
         handleControllerChange (data[1] & 0x7f, data[2] & 0x7f);

@@ -68,8 +68,8 @@ TEST (DelayComponent, LearnAndUnlearnActOnWhatTimeDrives)
             parameter->midiCC = 7;
 
         corvanteelTest::setParameter (f.processor, P::syncIndex, c.sync);
-        f.processor.midiLearnActive = c.learn;
-        f.processor.midiUnlearnActive = ! c.learn;
+        f.processor.setMidiLearn (c.learn);
+        f.processor.setMidiUnlearn (! c.learn);
 
         corvanteelTest::dragVertically (*f.section.timeSlider, { -15.0f });
 

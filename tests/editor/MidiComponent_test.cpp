@@ -93,8 +93,8 @@ TEST_F (MidiComponentTest, TogglesMirrorTheModesAndClearRequests)
 
 TEST_F (MidiComponentTest, RefreshShowsTheClearRequestAndLeavesTheModes)
 {
-    processor.midiLearnActive.store (true);
-    processor.clearMidiRequested.store (true);
+    processor.setMidiLearn (true);
+    processor.requestClearMidi();
 
     strip.refreshFromProcessor();
     EXPECT_TRUE (strip.clearButton->getToggleState());

@@ -75,8 +75,8 @@ TEST (ModulationComponent, LearnAndUnlearnActOnRateMode)
         for (auto* parameter : f.processor.pluginParameters)
             parameter->midiCC = 3;
 
-        f.processor.midiLearnActive = learn;
-        f.processor.midiUnlearnActive = ! learn;
+        f.processor.setMidiLearn (learn);
+        f.processor.setMidiUnlearn (! learn);
         pick (*f.section.modeBox, 2);
 
         auto& rateMode = *f.processor.pluginParameters[P::rateModeIndex];

@@ -22,8 +22,8 @@ TEST (OutComponent, PanicIsAOneShotRequestOnly)
     // Both learn modes on: PANIC is no parameter, so nothing is armed or unbound.
     for (auto* parameter : f.processor.pluginParameters)
         parameter->midiCC = 9;
-    f.processor.midiLearnActive = true;
-    f.processor.midiUnlearnActive = true;
+    f.processor.setMidiLearn (true);
+    f.processor.setMidiUnlearn (true);
     f.processor.lastTouchedParameterName.set ("Feedback");
     f.processor.lastTouchedParameterText.set ("40.00 %");
 

@@ -242,7 +242,7 @@ TEST_F (PresetComponentTest, RandomSetsRandomizeWithoutGestureAndRunsTheLearnHoo
     processor->lastTouchedParameterName.set ("Feedback");
 
     corvanteelTest::RecordingListener host (*processor);
-    processor->midiLearnActive.store (true);
+    processor->setMidiLearn (true);
     click (*browser->randomButton);
 
     ASSERT_EQ (host.events.size(), 1u);
@@ -253,8 +253,8 @@ TEST_F (PresetComponentTest, RandomSetsRandomizeWithoutGestureAndRunsTheLearnHoo
     EXPECT_EQ (randomize.midiCC.load(), 20);
     EXPECT_EQ (processor->lastTouchedParameterName.get(), "Feedback");
 
-    processor->midiLearnActive.store (false);
-    processor->midiUnlearnActive.store (true);
+    processor->setMidiLearn (false);
+    processor->setMidiUnlearn (true);
     click (*browser->randomButton);
 
     EXPECT_EQ (processor->getParameter (ZentovaAudioProcessor::randomizeIndex), 0.0f);

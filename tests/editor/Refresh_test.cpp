@@ -53,8 +53,8 @@ TEST_F (RefreshTest, NothingTheRefreshDoesReachesTheHostOrArmsLearning)
     createProcessor ({ { "A", 0.25f } });
     openEditor();
 
-    processor->midiLearnActive.store (true);
-    processor->midiUnlearnActive.store (true);
+    processor->setMidiLearn (true);
+    processor->setMidiUnlearn (true);
     for (auto* parameter : processor->pluginParameters)
         parameter->midiCC.store (7);
     processor->lastTouchedParameterName.set ("Untouched");
@@ -102,7 +102,7 @@ TEST_F (RefreshTest, RequestButtonsStayLitUntilABlockHasRun)
     openEditor();
 
     processor->panicRequested.store (true);
-    processor->clearMidiRequested.store (true);
+    processor->requestClearMidi();
     corvanteelTest::setParameter (*processor, P::randomizeIndex, 1.0f);
 
     const auto lit = [this]

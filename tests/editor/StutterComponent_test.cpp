@@ -105,8 +105,8 @@ TEST (StutterComponent, LearnArmsAndUnlearnUnbindsTheTouchedParameter)
             for (auto* parameter : f.processor.pluginParameters)
                 parameter->midiCC = 20;
 
-            f.processor.midiLearnActive = c.learn;
-            f.processor.midiUnlearnActive = c.unlearn;
+            f.processor.setMidiLearn (c.learn);
+            f.processor.setMidiUnlearn (c.unlearn);
 
             if (byToggle)
                 corvanteelTest::pressAndRelease (*f.section.reverseButton);

@@ -1,6 +1,6 @@
-// A preset file as the editor's refresh reads and applies it.
+// A preset file as the editor's refresh or the preset loader reads and applies it.
 #include "FuzzSupport.h"
-#include "editor/PresetFile.h"
+#include "processor/PresetFile.h"
 #include "processor/PluginProcessor.h"
 
 extern "C" int LLVMFuzzerInitialize (int*, char***)

@@ -175,10 +175,7 @@ TEST (RealTime, ServingPresetRequestsDoesNotAllocate)
         if (block % 3 == 0)
             midi.addEvent (juce::MidiMessage::programChange (1, (block / 3) % 5), 7);
         if (block % 3 == 1)
-        {
-            p.currentPresetIndex = (block / 3) % 3;
-            p.presetIndexPending = true;
-        }
+            p.requestPresetIndex ((block / 3) % 3);
         if (block % 12 == 2)
             p.loadPresetFromFile (home.folder().getChildFile ("Chosen " + juce::String (block) + ".tqz").getFullPathName());
         if (block % 30 == 5)

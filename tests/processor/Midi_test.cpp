@@ -33,9 +33,9 @@ namespace
 TEST (Midi, LearnBindsEveryArmedParameterWithOneMessage)
 {
     P p;
-    p.midiLearnActive = true;
-    p.pluginParameters[P::timeIndex]->learnArmed = true;
-    p.pluginParameters[P::feedbackIndex]->learnArmed = true;
+    p.setMidiLearn (true);
+    p.applyLearnModes (P::timeIndex);
+    p.applyLearnModes (P::feedbackIndex);
 
     sendController (p, 20, 64);
 
@@ -156,8 +156,8 @@ TEST (Midi, SharedControllerShowsTheHigherIndex)
 TEST (Midi, AllNotesOffControllerIsIgnored)
 {
     P p;
-    p.midiLearnActive = true;
-    p.pluginParameters[P::timeIndex]->learnArmed = true;
+    p.setMidiLearn (true);
+    p.applyLearnModes (P::timeIndex);
     bind (p, P::feedbackIndex, 123);
     const float before = value (p, P::feedbackIndex);
 
@@ -221,9 +221,9 @@ TEST (Midi, ClearForgetsBindingsButKeepsArming)
     P p;
     for (int i = 0; i < 20; ++i)
         bind (p, i, i + 1);
-    p.midiLearnActive = true;
-    p.pluginParameters[P::resonanceIndex]->learnArmed = true;
-    p.clearMidiRequested = true;
+    p.setMidiLearn (true);
+    p.applyLearnModes (P::resonanceIndex);
+    p.requestClearMidi();
 
     corvanteelTest::processSilence (p, 16, 16);
 

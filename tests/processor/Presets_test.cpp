@@ -15,8 +15,7 @@ namespace
 
     void requestIndex (P& p, int index)
     {
-        p.currentPresetIndex = index;
-        p.presetIndexPending = true;
+        p.requestPresetIndex (index);
         corvanteelTest::processSilence (p, 8, 8);
     }
 
@@ -365,8 +364,7 @@ TEST (PresetRequests, WithoutAnEditorAProgramChangeIsAppliedWithinAFewTicks)
     }
 
     // The preset box's way, an index request from the message thread, the same.
-    p.currentPresetIndex = 5;   // beyond the list: the last preset
-    p.presetIndexPending = true;
+    p.requestPresetIndex (5);   // beyond the list: the last preset
     corvanteelTest::processSilence (p, 64, 64);
     corvanteelTest::runMessageLoop (200);
     EXPECT_EQ (p.currentPresetName.get(), names[2]);

@@ -4,7 +4,7 @@
 // ThreadSanitizer it must report nothing; in any build it must not crash.
 #include "TestHelpers.h"
 
-#include "editor/PresetFile.h"
+#include "processor/PresetFile.h"
 
 #include <gtest/gtest.h>
 
@@ -117,9 +117,9 @@ TEST (ThreadStress, RenderHostAndEditorThreadsTogether)
 
         switch (round++ % 8)
         {
-            case 0:  processor.midiLearnActive = ! processor.midiLearnActive.load(); break;
-            case 1:  processor.midiUnlearnActive = ! processor.midiUnlearnActive.load(); break;
-            case 2:  processor.clearMidiRequested = true; break;
+            case 0:  processor.setMidiLearn (! processor.midiLearnActive.load()); break;
+            case 1:  processor.setMidiUnlearn (! processor.midiUnlearnActive.load()); break;
+            case 2:  processor.requestClearMidi(); break;
             case 3:  processor.panicRequested = true; break;
             case 4:  processor.setParameterNotifyingHost (P::randomizeIndex, 1.0f); break;
             case 5:  PresetFile::write (home.presetFolder().getChildFile ("Saved.tqz"), "Saved", processor);

@@ -8,7 +8,8 @@ class ZentovaAudioProcessor;
 
 /** The preset file (".tqz"): an XML document whose root "ZENTOVA_PRESET" holds the
     preset's name and the 20 normalised parameter values, one attribute per parameter
-    name. The PRESETS section writes it; the editor's refresh reads and applies it.
+    name. The PRESETS section writes it; the editor's refresh reads and applies it,
+    or the processor's preset loader while no editor is open.
 */
 class PresetFile
 {

@@ -1,4 +1,4 @@
-#include "editor/PresetFile.h"
+#include "processor/PresetFile.h"
 
 #include "lib/velmo_juce_numberText.h"
 #include "lib/velmo_juce_safeText.h"

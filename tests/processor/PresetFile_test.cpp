@@ -1,7 +1,6 @@
 #include "tests/TestHelpers.h"
 
-#include "editor/PresetComponent.h"
-#include "editor/PresetFile.h"
+#include "processor/PresetFile.h"
 
 #include <gtest/gtest.h>
 
@@ -56,18 +55,19 @@ namespace
     class PresetFileTest : public ::testing::Test
     {
     protected:
-        PresetFileTest()
-        {
-            browser.ownerProcessor = &processor;
-        }
-
         juce::File presetFile (const juce::String& name) const { return home.presetFolder().getChildFile (name); }
 
         float defaultOf (int index) const { return processor.pluginParameters[index]->defaultNormalisedValue; }
 
+        // What SAVE writes for the file chosen in its dialog.
+        bool saveChosenFile (const juce::File& chosen)
+        {
+            return PresetFile::write (PresetFile::targetFileFor (chosen, processor.presetManager.presetExtension),
+                                      PresetFile::presetNameFor (chosen), processor);
+        }
+
         corvanteelTest::TemporaryHome home;
         ZentovaAudioProcessor processor;
-        PresetComponent browser;
     };
 } // namespace
 
@@ -77,7 +77,7 @@ TEST_F (PresetFileTest, SavingWritesTheDocumentByteForByte)
     corvanteelTest::setParameter (processor, ZentovaAudioProcessor::timeIndex, 0.0001f);
     corvanteelTest::setParameter (processor, ZentovaAudioProcessor::syncIndex, 1.0f);
 
-    browser.saveChosenFile (presetFile ("Bass.tqz"));
+    ASSERT_TRUE (saveChosenFile (presetFile ("Bass.tqz")));
 
     std::vector<std::pair<std::string, std::string>> attributes { { "PresetName", "Bass" } };
     for (int i = 0; i < numParameters; ++i)
@@ -90,11 +90,6 @@ TEST_F (PresetFileTest, SavingWritesTheDocumentByteForByte)
     EXPECT_TRUE (written.contains (" Time=\"9.9999997473787516356e-05\""));
     EXPECT_TRUE (written.contains (" Sync=\"1\""));
     EXPECT_TRUE (written.contains (" Feedback=\"0.1230000033974647522\""));
-
-    EXPECT_EQ (processor.currentPresetName.get(), "Bass");
-    EXPECT_TRUE (processor.presetManager.presetNames.get().contains ("Bass"));
-    EXPECT_EQ (processor.presetMenuNames.get(), processor.presetManager.presetNames.get());
-    EXPECT_TRUE (processor.presetListChanged.load());
 }
 
 TEST_F (PresetFileTest, SavedValuesReadBackAsTheSameFloats)
@@ -131,11 +126,10 @@ TEST_F (PresetFileTest, ChosenFileNameGivesPresetNameAndTarget)
 
     for (const auto& c : cases)
     {
-        browser.saveChosenFile (presetFile (c.chosen));
+        ASSERT_TRUE (saveChosenFile (presetFile (c.chosen)));
 
         const auto written = presetFile (c.written);
         EXPECT_TRUE (written.existsAsFile()) << c.chosen;
-        EXPECT_EQ (processor.currentPresetName.get(), c.name) << c.chosen;
 
         const auto root = juce::XmlDocument::parse (written);
         ASSERT_NE (root, nullptr) << c.chosen;
@@ -149,7 +143,7 @@ TEST_F (PresetFileTest, ChosenFileNameGivesPresetNameAndTarget)
 TEST_F (PresetFileTest, NameWithMarkupAndNonAsciiIsEscapedAndReadsBack)
 {
     const auto name = juce::String::fromUTF8 ("R\xc3\xa9 \"A&B\" <1>");
-    browser.saveChosenFile (presetFile (name + ".tqz"));
+    ASSERT_TRUE (saveChosenFile (presetFile (name + ".tqz")));
 
     const auto file = presetFile (name + ".tqz");
     EXPECT_TRUE (readBytes (file).contains ("PresetName=\"R&#233; &quot;A&amp;B&quot; &lt;1&gt;\""));
@@ -244,7 +238,7 @@ TEST_F (PresetFileTest, APendingRandomizePressIsNotSaved)
 {
     corvanteelTest::setParameter (processor, feedbackIndex, 0.2f);
     corvanteelTest::setParameter (processor, ZentovaAudioProcessor::randomizeIndex, 1.0f);
-    browser.saveChosenFile (presetFile ("Pressed.tqz"));
+    ASSERT_TRUE (saveChosenFile (presetFile ("Pressed.tqz")));
 
     EXPECT_TRUE (readBytes (presetFile ("Pressed.tqz")).contains (" Randomize=\"0\""));
 
