@@ -2,6 +2,7 @@
 // loaded with dlopen by our own small host, in a child process that installs a
 // crash handler of its own first, as hosts do for their crash reporting or
 // session recovery, and then receives a fatal signal.
+#include "CrashingChild.h"
 #include "TemporaryHome.h"
 #include "Vst2Host.h"
 
@@ -206,30 +207,12 @@ namespace
             return outcome;
         }
 
-        // Until the child raises the signal or ends; nothing to read means it ended first.
-        pollfd waitForSignal { raising[0], POLLIN, 0 };
-        ::poll (&waitForSignal, 1, 60000);
-        const auto raised = std::chrono::steady_clock::now();
-        ::close (raising[0]);
+        const auto childEnd = corvanteelTest::waitForCrashingChild (pid, raising[0], 60000);
+        if (childEnd.stillAliveAfterTenSeconds)
+            ADD_FAILURE() << "the child host was still alive 10 s after the signal";
 
-        for (;;)
-        {
-            outcome.secondsAfterSignal = std::chrono::duration<double> (std::chrono::steady_clock::now() - raised).count();
-
-            if (::waitpid (pid, &outcome.status, WNOHANG) == pid)
-                break;
-
-            if (outcome.secondsAfterSignal > 10.0)
-            {
-                ::kill (pid, SIGKILL);
-                ::waitpid (pid, &outcome.status, 0);
-                ADD_FAILURE() << "the child host was still alive 10 s after the signal";
-                outcome.status = -1;
-                break;
-            }
-
-            std::this_thread::sleep_for (std::chrono::milliseconds (2));
-        }
+        outcome.status = childEnd.status;
+        outcome.secondsAfterSignal = childEnd.secondsAfterSignal;
 
         char buffer[64];
 

@@ -2,6 +2,7 @@
 
 #include "processor/CrashLog.h"
 #include "processor/PlatformInfo.h"
+#include "CrashingChild.h"
 
 #include <gtest/gtest.h>
 
@@ -136,31 +137,13 @@ namespace
             return outcome;
         }
 
-        // Until the child raises the signal or ends; nothing to read means it
-        // ended first.
-        pollfd waitForSignal { raising[0], POLLIN, 0 };
-        ::poll (&waitForSignal, 1, 30000);
-        const auto raised = std::chrono::steady_clock::now();
-        ::close (raising[0]);
+        const auto end = corvanteelTest::waitForCrashingChild (pid, raising[0], 30000);
+        if (end.stillAliveAfterTenSeconds)
+            ADD_FAILURE() << "the child process did not end";
 
-        for (;;)
-        {
-            outcome.secondsAfterSignal = std::chrono::duration<double> (std::chrono::steady_clock::now() - raised).count();
-
-            if (::waitpid (pid, &outcome.status, WNOHANG) == pid)
-                return outcome;
-
-            if (outcome.secondsAfterSignal > 10.0)
-            {
-                ::kill (pid, SIGKILL);
-                ::waitpid (pid, &outcome.status, 0);
-                ADD_FAILURE() << "the child process did not end";
-                outcome.status = -1;
-                return outcome;
-            }
-
-            std::this_thread::sleep_for (std::chrono::milliseconds (2));
-        }
+        outcome.status = end.status;
+        outcome.secondsAfterSignal = end.secondsAfterSignal;
+        return outcome;
     }
 
     /** In the child: a thread that keeps the allocator's main arena locked.
