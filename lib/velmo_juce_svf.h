@@ -105,18 +105,18 @@ public:
         forcedinline double secondLow() const noexcept   { return lowPass[1]; }
 
     private:
-        forcedinline void runLane (int k, double x, double f) noexcept
+        forcedinline void runLane (int k, double x, double coefficient) noexcept
         {
-            runPass<ScalarLanes> (x, f, q[k], lowPass[k], saturated[k], bandPass[k], highPass[k]);
+            runPass<ScalarLanes> (x, coefficient, q[k], lowPass[k], saturated[k], bandPass[k], highPass[k]);
         }
 
-        forcedinline void processOne (int k, float input, double f) noexcept
+        forcedinline void processOne (int k, float input, double coefficient) noexcept
         {
             const auto x = static_cast<double> (input);
 
             for (std::int32_t pass = 0; pass < passes[k]; ++pass)
             {
-                runLane (k, x, f);
+                runLane (k, x, coefficient);
                 notchOut[k] = highPass[k] + lowPass[k];
             }
         }
