@@ -262,23 +262,6 @@ namespace
 
         std::unique_ptr<corvanteelTest::TemporaryHome> home;
     };
-
-    /** In the child: a thread that keeps the dynamic loader's lock, loading a
-        library whose constructor never returns (the stack of a report cannot
-        be symbolised then). Returns once the constructor has started. */
-    bool holdLoaderLock()
-    {
-        int ready[2];
-
-        if (::pipe (ready) != 0)
-            return false;
-
-        ::setenv ("CORVANTEEL_STALL_READY_FD", std::to_string (ready[1]).c_str(), 1);
-        std::thread ([] { ::dlopen (CORVANTEEL_STALLING_MODULE, RTLD_NOW); }).detach();
-
-        char started = 0;
-        return ::read (ready[0], &started, 1) == 1;
-    }
 }
 
 //==============================================================================
@@ -394,7 +377,7 @@ TEST_F (Vst2CrashHandler, AHostThatTakesSigalrmWithSigwaitStillEndsWithinTwoSeco
             if (! host->isLoaded())
                 return notLoaded;
 
-            return stallTheReport && ! holdLoaderLock() ? noThreadHeldTheLoader : 0;
+            return stallTheReport && ! corvanteelTest::holdLoaderLock() ? noThreadHeldTheLoader : 0;
         }, true);
 
         ASSERT_TRUE (WIFSIGNALED (outcome.status)) << describeStatus (outcome.status);

@@ -200,23 +200,6 @@ namespace
         return false;
     }
 
-    /** In the child: a thread that keeps the dynamic loader's lock. It loads a
-        library whose constructor, run under that lock, never returns. Returns
-        once the constructor has started. */
-    bool holdLoaderLock()
-    {
-        int ready[2];
-
-        if (::pipe (ready) != 0)
-            return false;
-
-        ::setenv ("CORVANTEEL_STALL_READY_FD", std::to_string (ready[1]).c_str(), 1);
-        std::thread ([] { ::dlopen (CORVANTEEL_STALLING_MODULE, RTLD_NOW); }).detach();
-
-        char started = 0;
-        return ::read (ready[0], &started, 1) == 1;
-    }
-
     std::string readLog (const juce::File& file)
     {
         juce::MemoryBlock data;
@@ -437,7 +420,7 @@ TEST (CrashLog, AHandlerStuckOnALockIsEndedBySigkillWithinTwoSeconds)
 {
     corvanteelTest::TemporaryHome home;
 
-    const auto outcome = crashChildAfter (SIGSEGV, holdLoaderLock);
+    const auto outcome = crashChildAfter (SIGSEGV, corvanteelTest::holdLoaderLock);
 
     ASSERT_TRUE (WIFSIGNALED (outcome.status)) << "the child ended with status " << outcome.status;
     EXPECT_EQ (WTERMSIG (outcome.status), SIGKILL);

@@ -3,8 +3,11 @@
 // Waiting for a forked child that crashes on purpose, as the crash-handler tests do.
 
 #include <chrono>
+#include <cstdlib>
+#include <string>
 #include <thread>
 
+#include <dlfcn.h>
 #include <poll.h>
 #include <signal.h>
 #include <sys/wait.h>
@@ -52,5 +55,24 @@ inline CrashingChildEnd waitForCrashingChild (pid_t pid, int raisingPipe, int mi
         std::this_thread::sleep_for (std::chrono::milliseconds (2));
     }
 }
+
+#ifdef CORVANTEEL_STALLING_MODULE
+/** In the child: a thread that keeps the dynamic loader's lock, loading a library
+    whose constructor, run under that lock, never returns (the stack of a report
+    cannot be symbolised then). Returns once the constructor has started. */
+inline bool holdLoaderLock()
+{
+    int ready[2];
+
+    if (::pipe (ready) != 0)
+        return false;
+
+    ::setenv ("CORVANTEEL_STALL_READY_FD", std::to_string (ready[1]).c_str(), 1);
+    std::thread ([] { ::dlopen (CORVANTEEL_STALLING_MODULE, RTLD_NOW); }).detach();
+
+    char started = 0;
+    return ::read (ready[0], &started, 1) == 1;
+}
+#endif
 
 } // namespace corvanteelTest
