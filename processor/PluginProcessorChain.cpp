@@ -2,7 +2,6 @@
 #include "PluginProcessor.h"
 
 #include <cmath>
-#include <type_traits>
 
 //==============================================================================
 void ZentovaAudioProcessor::prepareToPlay (double sampleRate, int)
