@@ -251,7 +251,6 @@ void PresetComponent::stepPreset (bool forward)
         ownerProcessor->requestPresetIndex (current > 0 ? current - 1 : count - 1);
 }
 
-
 //==============================================================================
 void PresetComponent::refreshFromProcessor()
 {

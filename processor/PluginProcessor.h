@@ -317,6 +317,13 @@ private:
         float modDelaySamples[numChannels][aheadLength];
     };
 
+    /** The dry/wet mix and the output level. Clipped before the gain: above 0 dB
+        the output may exceed full scale. */
+    static forcedinline float outputSample (float wet, float input, float dryWet, float gain) noexcept
+    {
+        return juce::jlimit (-1.0f, 1.0f, dryWet * wet + (1.0f - dryWet) * input) * gain;
+    }
+
     static void silenceNonFiniteInput (juce::AudioSampleBuffer&, int numSamples) noexcept;
     /** Handles the MIDI at start and returns where the chunk from there ends. */
     int beginChunk (const juce::MidiBuffer&, int start, int numSamples);

@@ -206,8 +206,8 @@ void ZentovaAudioProcessor::processDryOnly (juce::AudioSampleBuffer& buffer, con
         {
             const float dryWet = ahead.dryWet[i - start];
             const float gain = ahead.outputGain[i - start];
-            left[i] = juce::jlimit (-1.0f, 1.0f, (1.0f - dryWet) * (left[i] + offset)) * gain;
-            right[i] = juce::jlimit (-1.0f, 1.0f, (1.0f - dryWet) * (right[i] + offset)) * gain;
+            left[i] = outputSample (0.0f, left[i] + offset, dryWet, gain);
+            right[i] = outputSample (0.0f, right[i] + offset, dryWet, gain);
             advanceScope (left[i], right[i]);
         }
 
@@ -309,8 +309,7 @@ void ZentovaAudioProcessor::runStereoChain (juce::AudioSampleBuffer& buffer, con
             feedback -= mean;
     };
 
-    // The wet sum, the dry/wet mix and the output level. Clip before the gain:
-    // above 0 dB the output may exceed full scale.
+    // The wet sum, then the output stage.
     const auto outputStep = [pingOut, crossFeed] (float delayed, float modulated, float input,
                                                   float dryWet, float gain, float& wet)
     {
@@ -319,7 +318,7 @@ void ZentovaAudioProcessor::runStereoChain (juce::AudioSampleBuffer& buffer, con
             wet += delayed;
         wet += crossFeed * modulated;
 
-        return juce::jlimit (-1.0f, 1.0f, dryWet * wet + (1.0f - dryWet) * input) * gain;
+        return outputSample (wet, input, dryWet, gain);
     };
 
     for (int start = 0; start < numSamples;)
